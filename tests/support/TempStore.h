@@ -1,0 +1,44 @@
+// A fresh "Dictionar.mdb" in its own temporary folder, made the working
+// folder for the test's life, with helpers to fill and inspect it.
+#pragma once
+
+#include "platform/Engine.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace tarvix::test {
+
+class TempStore {
+public:
+    // Makes the store empty; with create = false only the folder exists.
+    explicit TempStore(bool create = true);
+    ~TempStore();
+    TempStore(const TempStore&) = delete;
+    TempStore& operator=(const TempStore&) = delete;
+
+    QString folder() const { return dir_.path(); }
+    QString file() const { return dir_.filePath(QStringLiteral("Dictionar.mdb")); }
+
+    // A second connection of its own, as another copy of the program would have.
+    Database& other();
+
+    std::int32_t addWord(const QString& word);
+    std::int32_t addChapter(const QString& title);
+    void link(std::int32_t word, std::int32_t chapter);
+    std::int64_t count(const QString& table);
+    // Chapter titles linked to a word's key, sorted by key order of the link rows.
+    QStringList chaptersOf(std::int32_t word);
+    QStringList column(const QString& sql);
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+    std::unique_ptr<Database> other_;
+};
+
+}  // namespace tarvix::test
