@@ -257,6 +257,19 @@ private:
             + conds.join(QStringLiteral(" AND "));
     }
 
+public:
+    std::vector<bool> foldedParams() const
+    {
+        std::vector<bool> out;
+        for (const auto& [r, value] : conditions_) {
+            const TableInfo* t = schema_.find(r.table);
+            const int c = t ? t->find(r.column) : -1;
+            out.push_back(c >= 0 && !t->columns[static_cast<std::size_t>(c)].foldColumn.isEmpty());
+        }
+        return out;
+    }
+
+private:
     void parseSelect(Translated& out)
     {
         std::vector<RawRef> list;
@@ -325,6 +338,62 @@ private:
 Translated Translate(const QString& text, const Schema& schema)
 {
     return Parser(text, schema).parse();
+}
+
+Translated TranslationCache::translate(const QString& text, const Schema& schema)
+{
+    // The shape: the text with every quoted value replaced by a mark the tokenizer refuses.
+    if (text.contains(QChar(0xFFFF)))
+        return Translate(text, schema);
+    QString shape;
+    shape.reserve(text.size());
+    std::vector<QString> values;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c != u'"' && c != u'\'') {
+            shape += c;
+            ++i;
+            continue;
+        }
+        QString value;
+        bool closed = false;
+        for (++i; i < n; ++i) {
+            if (text[i] == c) {
+                if (i + 1 < n && text[i + 1] == c) {
+                    value += c;
+                    ++i;
+                    continue;
+                }
+                ++i;
+                closed = true;
+                break;
+            }
+            value += text[i];
+        }
+        if (!closed)
+            return Translate(text, schema);  // reports the unclosed text
+        shape += QChar(0xFFFF);
+        values.push_back(std::move(value));
+    }
+    auto it = entries_.constFind(shape);
+    if (it == entries_.constEnd()) {
+        Parser parser(text, schema);
+        Translated full = parser.parse();
+        Entry e{full, parser.foldedParams()};
+        e.shape.params.clear();
+        if (entries_.size() >= 64)
+            entries_.clear();
+        entries_.insert(shape, std::move(e));
+        return full;
+    }
+    if (it->folded.size() != values.size())
+        return Translate(text, schema);
+    Translated out = it->shape;
+    out.params.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out.params.push_back(it->folded[i] ? FoldKey(values[i]) : values[i]);
+    return out;
 }
 
 }  // namespace tarvix::detail

@@ -3,6 +3,7 @@
 // SQLite statements whose every text value is a bound parameter.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -37,5 +38,20 @@ struct Translated {
 // Raises EngineError: StatementNotUnderstood for a text outside the supported
 // shapes, UnknownTable and UnknownField for names the schema lacks.
 Translated Translate(const QString& text, const Schema& schema);
+
+// Remembers translations by the statement's shape (its text with the quoted
+// values taken out), so a search for another keyword skips the parse.
+class TranslationCache {
+public:
+    Translated translate(const QString& text, const Schema& schema);
+    void clear() { entries_.clear(); }
+
+private:
+    struct Entry {
+        Translated shape;           // params hold nothing
+        std::vector<bool> folded;   // per value: compared folded
+    };
+    QHash<QString, Entry> entries_;
+};
 
 }  // namespace tarvix::detail

@@ -80,6 +80,7 @@ struct Connection {
     Schema schema;
     // Statements the windows repeat (a search, a fill) are prepared once.
     std::unordered_map<QString, StmtPtr> cache;
+    TranslationCache translations;
 
     sqlite3* handle() const
     {
@@ -592,7 +593,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
     const QString trimmed = source.trimmed();
     if (trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
         || trimmed.startsWith(QLatin1String("DELETE"), Qt::CaseInsensitive)) {
-        const detail::Translated t = detail::Translate(source, conn_->schema);
+        const detail::Translated t = conn_->translations.translate(source, conn_->schema);
         if (t.kind != detail::Translated::Kind::Select)
             throw EngineError(err::StatementNotUnderstood, QStringLiteral("Instrucțiunea SQL nu este înțeleasă: un DELETE se "
                                                                           "rulează cu Execute, nu deschide rânduri."));
@@ -618,7 +619,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
 void Database::Execute(const QString& statement)
 {
     conn_->handle();
-    const detail::Translated t = detail::Translate(statement, conn_->schema);
+    const detail::Translated t = conn_->translations.translate(statement, conn_->schema);
     if (t.kind != detail::Translated::Kind::Delete)
         throw EngineError(err::StatementNotUnderstood,
                           QStringLiteral("Instrucțiunea SQL nu este înțeleasă: Execute primește doar DELETE."));
@@ -660,6 +661,7 @@ void Database::RollbackTransaction() noexcept
 void Database::ReloadSchema()
 {
     conn_->cache.clear();
+    conn_->translations.clear();
     conn_->loadSchema();
 }
 

@@ -43,6 +43,7 @@ private slots:
     void searchFindsOnlyExactlyThatWord();
     void caseAndCedillaAreOneText_data();
     void caseAndCedillaAreOneText();
+    void repeatedShapesBindTheirOwnValues();
     void linksQueryReadsTitlesAndKeys();
     void oneTableDeletesCascadeToLinks();
     void joinedDeleteRemovesOnlyThatLink();
@@ -128,6 +129,25 @@ void EngineTest::caseAndCedillaAreOneText()
     QCOMPARE(errorOf([&] { add->Update(); }), err::Duplicate);
     QCOMPARE(s.count("tblDictionar"), 1);
     QCOMPARE(s.column("SELECT Cuvant FROM tblDictionar"), QStringList{stored});
+}
+
+void EngineTest::repeatedShapesBindTheirOwnValues()
+{
+    // The second and later statements of one shape reuse the first one's translation.
+    TempStore s;
+    const QStringList words{"UNU", "DOI \"CITAT\"", "trei", "\"", "ŞASE"};
+    for (int i = 0; i < words.size(); ++i)
+        s.link(s.addWord(words[i]), s.addChapter(QString("CAPITOLUL %1").arg(i)));
+    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < words.size(); ++i) {
+            auto rs = db->OpenRecordset(store::SearchStatement(words[i].toUpper()));
+            QCOMPARE(rowsOf(*rs, "Capitol"), QStringList{QString("CAPITOLUL %1").arg(i)});
+        }
+    QCOMPARE(errorOf([&] { db->OpenRecordset(store::SearchStatement("UNU").chopped(1)); }), err::StatementNotUnderstood);
+    QString raw = store::SearchStatement("UNU");
+    raw.replace("\"UNU\"", QString(QChar(0xFFFF)));
+    QCOMPARE(errorOf([&] { db->OpenRecordset(raw); }), err::StatementNotUnderstood);
 }
 
 void EngineTest::linksQueryReadsTitlesAndKeys()
