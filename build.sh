@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Sets Tarvix up on a Debian 12 machine, then runs it or its tests.
+#   ./build.sh run    install what is missing, build, make a sample store if none, start the program
+#   ./build.sh test   install what is missing, build, run every test
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${TARVIX_BUILD_DIR:-$here/build}"
+runDir="$here/run"
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev libbenchmark-dev sqlite3
+  fonts-dejavu-core
+  xvfb xauth xdotool imagemagick desktop-file-utils appstream
+  clang-14 libclang-rt-14-dev
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Se instalează: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+compile() {
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+  cmake --build "$build" -j "$(nproc)"
+}
+
+sample_store() {
+  mkdir -p "$runDir"
+  if [ ! -e "$runDir/Dictionar.mdb" ]; then
+    "$build/tools/tarvix-db" sample "$runDir/Dictionar.mdb"
+    echo "Am făcut un dicționar de probă: $runDir/Dictionar.mdb"
+  fi
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    compile
+    sample_store
+    cd "$runDir"
+    exec "$build/startup/tarvix"
+    ;;
+  test)
+    install_missing
+    compile
+    sample_store
+    cd "$build"
+    ctest --output-on-failure -j "$(nproc)"
+    ;;
+  *)
+    echo "Folosire: $0 run | test" >&2
+    exit 2
+    ;;
+esac
