@@ -1,0 +1,209 @@
+#include "editors/Editor.h"
+
+#include "store/Global.h"
+
+namespace tarvix {
+
+namespace {
+// The older engine's number for a repeated unique value, beside its own 3022.
+constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+Editor::Editor(const FormDesign& design, std::span<const ControlDef> controls, const EditorConfig& config)
+    : Form(design, controls), cfg(config)
+{
+    if (cfg.hasLinks)
+        Command7 = &control<CommandButton>("Command7");
+    if (cfg.textFollowsList)
+        List1.Click = [this] { List1_Click(); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+    Command6.Click = [this] { Command6_Click(); };
+    Text1.KeyPress = [this](std::int16_t& KeyAscii) { Text1_KeyPress(KeyAscii); };
+}
+
+void Editor::Form_Load()
+{
+    Text1.setText(QString());
+    if (!cfg.fillOnActivate)
+        FillList();
+}
+
+void Editor::Form_Activate()
+{
+    if (cfg.fillOnActivate)
+        FillList();
+}
+
+void Editor::List1_Click()
+{
+    Text1.setText(List1.List(List1.ListIndex()));
+}
+
+void Editor::Command1_Click()
+{
+    if (cfg.clearTextBeforeEdit) {
+        Text1.setText(QString());
+        Command3.setDefault(true);
+        SetEditMode();
+    } else {
+        SetEditMode();
+        Command3.setDefault(true);  // Enter saves while adding
+        Text1.setText(QString());
+    }
+    OpenTable();
+    rs->AddNew();
+}
+
+void Editor::Command2_Click()
+{
+    SetEditMode();
+    if (!SeekSelectedRow()) {
+        // The row changed behind the window: the refilled list is all the user gets.
+        SetBrowseMode();
+        FillList();
+        return;
+    }
+    rs->Edit();
+    Text1.setText(rs->Fields(U(cfg.textField)).Value.ToText());
+}
+
+void Editor::Command3_Click()
+{
+    if (Trim(Text1.Text()).isEmpty()) {
+        MsgBox(U(cfg.blankText), vbExclamation, U(cfg.blankTitle));
+        rs->CancelUpdate(dbUpdateRegular);
+        SetBrowseMode();
+        FillList();
+        return;
+    }
+    if (cfg.fieldOutsideHandler)
+        rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
+    try {
+        if (!cfg.fieldOutsideHandler)
+            rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
+        rs->Update(dbUpdateRegular, false);
+        SetBrowseMode();
+        FillList();
+        Command1.setDefault(true);
+    } catch (const EngineError& e) {
+        // A refused save keeps the editing state and the pending row, so the user can correct it or cancel.
+        if (e.Number() == err::Duplicate || e.Number() == kDuplicateOleDb)
+            MsgBox(U(cfg.duplicateText), vbExclamation, QStringLiteral("Duplicat."));
+        else
+            MsgBox(QStringLiteral("Eroare %1: %2").arg(e.Number()).arg(e.Text()), vbExclamation,
+                   QStringLiteral("Eroare la salvare."));
+    }
+}
+
+void Editor::Command4_Click()
+{
+    Command1.setDefault(true);
+    rs->CancelUpdate(dbUpdateRegular);
+    SetBrowseMode();
+    FillList();
+}
+
+void Editor::Command5_Click()
+{
+    const QString text = List1.List(List1.ListIndex());
+    const QString question = U(cfg.deleteFirst) + text + U(cfg.deleteSecond) + U(cfg.deleteThird);
+    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Stergere.")) != vbYes)
+        return;
+    // The store's cascade takes the links with the row.
+    Global::db->Execute(cfg.deleteStatement(List1.List(List1.ListIndex())));
+    FillList();
+}
+
+void Editor::Command6_Click()
+{
+    Unload();
+}
+
+void Editor::Text1_KeyPress(std::int16_t& KeyAscii)
+{
+    const QString upper = UCase(ChrW(static_cast<std::uint16_t>(KeyAscii)));
+    // A letter whose capital is longer than one character (ß) is kept as typed.
+    if (upper.size() == 1)
+        KeyAscii = AscW(upper);
+}
+
+void Editor::FillList()
+{
+    OpenTable();
+    List1.Clear();
+    Label2.setCaption(CStr(rs->RecordCount()));
+    if (rs->RecordCount() > 0) {
+        const QString textField = U(cfg.textField);
+        const QString keyField = U(cfg.keyField);
+        rs->MoveFirst();
+        while (!rs->Eof()) {
+            List1.AddItem(rs->Fields(textField).Value.ToText());
+            // The row's key, not its position: positions shift when another copy of the program changes the file.
+            List1.setItemData(List1.NewIndex(), rs->Fields(keyField).Value.ToInt32());
+            rs->MoveNext();
+        }
+        List1.setListIndex(0);
+        Label2.setCaption(CStr(List1.ListCount()));
+    }
+    const bool any = Val(Label2.Caption()) > 0;
+    Command2.setEnabled(any);
+    Command5.setEnabled(any);
+    if (Command7)
+        Command7->setEnabled(any);
+    rs->Close();
+}
+
+void Editor::SetEditMode()
+{
+    List1.setEnabled(false);
+    Text1.setLocked(false);
+    Text1.SetFocus();
+    Command1.setEnabled(false);
+    Command2.setEnabled(false);
+    Command3.setEnabled(true);
+    Command4.setEnabled(true);
+    Command5.setEnabled(false);
+    if (Command7)
+        Command7->setEnabled(false);
+}
+
+void Editor::SetBrowseMode()
+{
+    List1.setEnabled(true);
+    Text1.setLocked(true);
+    Command1.setEnabled(true);
+    Command3.setEnabled(false);
+    Command4.setEnabled(false);
+    if (rs->RecordCount() > 0) {
+        Command2.setEnabled(true);
+        Command5.setEnabled(true);
+        if (Command7)
+            Command7->setEnabled(true);
+    }
+}
+
+bool Editor::SeekSelectedRow()
+{
+    const std::int16_t index = List1.ListIndex();
+    const std::int32_t key = List1.ItemData(index);
+    const QString text = List1.List(index);
+    const QString keyField = U(cfg.keyField);
+    OpenTable();
+    rs->MoveFirst();
+    while (!rs->Eof() && rs->Fields(keyField).Value.ToInt32() != key)
+        rs->MoveNext();
+    return !rs->Eof() && rs->Fields(U(cfg.textField)).Value.ToText() == text;
+}
+
+void Editor::OpenTable()
+{
+    rs = Global::db->OpenRecordset(U(cfg.table), dbOpenDynaset);
+}
+
+}  // namespace tarvix
