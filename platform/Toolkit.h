@@ -106,6 +106,7 @@ class Form;
 namespace detail {
 class FormWindow;
 class ItemStore;
+class ItemModel;
 }  // namespace detail
 
 // ----------------------------------------------------------------- controls
@@ -131,6 +132,7 @@ protected:
     Control(Form& form, const ControlDef& def);
     // Back to the design state; raises no events.
     virtual void resetToDesign();
+    virtual void applyEnabled();
 
     Form& form_;
     QString name_;
@@ -228,9 +230,7 @@ public:
     operator std::int16_t() const;
 
 private:
-    friend class ListBox;
-    friend class ComboBox;
-    friend class detail::ItemStore;
+    friend class ListControl;
     NewItem(const detail::ItemStore* store, std::uint32_t id) : store_(store), id_(id) {}
     const detail::ItemStore* store_;
     std::uint32_t id_;  // 0: no item added since the last Clear
@@ -270,6 +270,7 @@ protected:
     void scheduleSync();
 
     std::unique_ptr<detail::ItemStore> store_;
+    std::unique_ptr<detail::ItemModel> model_;
     bool syncPosted_ = false;
     bool syncing_ = false;
     friend class detail::ItemStore;
@@ -312,6 +313,7 @@ private:
     friend class Form;
     Timer(Form& form, const ControlDef& def);
     void resetToDesign() override;
+    void applyEnabled() override;
     void formLoaded(bool loaded);
     void restart();
     struct Impl;
@@ -380,6 +382,9 @@ private:
     void pressEscape();
     void closeBox();
     void applyAccessibleNames();
+    void finishUnload() noexcept;
+    void dropWindow() noexcept;
+    friend void releaseAllWindows() noexcept;
 
     FormDesign design_;
     std::unique_ptr<detail::FormWindow> window_;
