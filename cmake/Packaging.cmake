@@ -1,0 +1,15 @@
+# A .deb for Debian 12: both editions, tarvix-db, the menu entry, icons and metainfo.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarvix)
+set(CPACK_PACKAGE_VERSION "1.00.0007")
+set(CPACK_PACKAGE_VENDOR "Tarvix")
+set(CPACK_PACKAGE_CONTACT "Tarvix <dezvoltare@tarvix.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Ce capitole tratează un cuvânt cheie")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://tarvix.example/")
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, libsqlite3-0 (>= 3.40), libc6, libstdc++6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-dejavu-core")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

@@ -1,0 +1,17 @@
+// The program's entry: the toolkit starts with the splash window and runs
+// until no window is left.
+#include "platform/Toolkit.h"
+#include "startup/frmLogo.h"
+
+#include <QtGlobal>
+
+int main(int argc, char** argv)
+{
+    // The pictures live in a static library: registering them keeps them linked.
+    Q_INIT_RESOURCE(tarvix);
+    static std::unique_ptr<tarvix::frmLogo> splash;
+    return tarvix::RunProgram(argc, argv, {.version = tarvix::Edition()}, [] {
+        splash = std::make_unique<tarvix::frmLogo>();
+        return splash.get();
+    });
+}

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The real program under a virtual display: splash, a key press, the main
+# window, Esc, status 0; then a folder without "Dictionar.mdb": the error box,
+# Enter, a non-zero status and no file made.
+# Usage (inside xvfb-run): startup.sh PROGRAM TARVIX-DB
+set -u
+program="$1"
+tool="$2"
+work="$(mktemp -d)"
+pid=""
+cleanup() { [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Waits for a visible window of the process whose title matches, prints its id.
+window() {
+  local title="$1" id
+  for _ in $(seq 1 300); do
+    id="$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+press() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  sleep 0.3
+  xdotool key --clearmodifiers "$2"
+}
+
+finish() {
+  local status
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+  wait "$pid"
+  status=$?
+  pid=""
+  return "$status"
+}
+
+mkdir "$work/store" "$work/empty"
+"$tool" sample "$work/store/Dictionar.mdb" >/dev/null || fail "could not make the sample store"
+
+(cd "$work/store" && exec "$program") &
+pid=$!
+splash="$(window 'Form1')" || fail "no splash window"
+press "$splash" a
+main="$(window '^Tarvix - ')" || fail "no main window after a key on the splash"
+press "$main" Escape
+finish
+status=$?
+[ "$status" -eq 0 ] || fail "status $status after a normal close"
+echo "ok: key on the splash, Esc on the main window, status 0"
+
+(cd "$work/empty" && exec "$program") &
+pid=$!
+box="$(window '^Tarvix$')" || fail "no error box for a missing store"
+press "$box" Return
+finish
+status=$?
+[ "$status" -ne 0 ] || fail "status 0 after the error"
+[ -e "$work/empty/Dictionar.mdb" ] && fail "a store file was created"
+echo "ok: missing store, error box, status $status"
