@@ -80,6 +80,8 @@ void Editor::Command3_Click()
         rs->CancelUpdate(dbUpdateRegular);
         SetBrowseMode();
         FillList();
+        // Back in browsing Enter adds again, as after any other way out of an edit.
+        Command1.setDefault(true);
         return;
     }
     if (cfg.fieldOutsideHandler)
