@@ -1,0 +1,232 @@
+// check: the schema the program relies on, SQLite's own checks, the folded
+// companion columns, and link rows that point at nothing.
+#include "tools/Commands.h"
+#include "tools/StoreTool.h"
+
+#include "platform/TextFold.h"
+
+#include <QHash>
+
+#include <functional>
+
+namespace tarvix::tool {
+
+namespace {
+
+constexpr int kListLimit = 200;
+
+class Checker {
+public:
+    explicit Checker(Database& db) : db_(db) {}
+
+    QStringList problems;
+    QStringList warnings;
+
+    // A step that cannot read the file counts as a problem; other engine errors go up.
+    void step(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (const EngineError& e) {
+            if (e.Number() == err::Corrupt || e.Number() == err::NotAStore || e.Number() == err::DiskError
+                || e.Number() == err::EngineFailure)
+                problems << DescribeEngineError(e);
+            else
+                throw;
+        }
+    }
+
+    void keyColumn(const QString& table, const QString& key)
+    {
+        const auto rows = db_.QueryRows(QStringLiteral("SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info(?1) "
+                                                       "WHERE pk > 0) FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
+                                        {table, key});
+        if (rows.empty() || rows[0][0].ToText() != QLatin1String("INTEGER") || rows[0][1].ToInt64() != 1
+            || rows[0][2].ToInt64() != 1)
+            problems << QStringLiteral("în tabela „%1” câmpul „%2” nu este cheia dată de baza de date "
+                                       "(INTEGER PRIMARY KEY).").arg(table, key);
+        const QString sql = db_.QueryRows(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND "
+                                                         "lower(name) = lower(?1)"), {table})
+                                .at(0)
+                                .at(0)
+                                .ToText();
+        if (!sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+            problems << QStringLiteral("cheile tabelei „%1” pot fi refolosite după o ștergere (lipsește AUTOINCREMENT).")
+                            .arg(table);
+    }
+
+    void textColumn(const QString& table, const QString& field)
+    {
+        const auto rows = db_.QueryRows(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
+                                        {table, field});
+        if (rows.empty() || rows[0][0].ToInt64() != 1)
+            problems << QStringLiteral("în tabela „%1” câmpul „%2” poate rămâne gol (lipsește NOT NULL).").arg(table, field);
+        const QString fold = field + QStringLiteral("_Fold");
+        const auto unique = db_.QueryValue(QStringLiteral(
+            "SELECT count(*) FROM pragma_index_list('%1') AS il WHERE il.\"unique\" = 1 "
+            "AND (SELECT count(*) FROM pragma_index_info(il.name)) = 1 "
+            "AND (SELECT lower(name) FROM pragma_index_info(il.name)) = lower('%2')").arg(table, fold));
+        if (unique.ToInt64() == 0)
+            problems << QStringLiteral("în tabela „%1” câmpul „%2” nu are un index unic: baza de date nu mai refuză "
+                                       "dublurile.").arg(table, fold);
+    }
+
+    void linkRules()
+    {
+        const auto fks = db_.QueryRows(QStringLiteral("SELECT lower(\"table\"), lower(\"from\"), upper(on_delete) "
+                                                      "FROM pragma_foreign_key_list('tblLegatura')"));
+        auto hasCascade = [&](const char* table, const char* from) {
+            for (const auto& fk : fks)
+                if (fk[0].ToText() == QLatin1String(table) && fk[1].ToText() == QLatin1String(from)
+                    && fk[2].ToText() == QLatin1String("CASCADE"))
+                    return true;
+            return false;
+        };
+        if (!hasCascade("tbldictionar", "id_cuvant"))
+            problems << QStringLiteral("câmpul „ID_Cuvant” din „tblLegatura” nu trimite la „tblDictionar” cu ștergere în "
+                                       "cascadă: ștergerea unui cuvânt i-ar lăsa legăturile în urmă.");
+        if (!hasCascade("tblcapitol", "id_capitol"))
+            problems << QStringLiteral("câmpul „ID_Capitol” din „tblLegatura” nu trimite la „tblCapitol” cu ștergere în "
+                                       "cascadă: ștergerea unui capitol i-ar lăsa legăturile în urmă.");
+        if (db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') WHERE \"unique\" = 1")).ToInt64() > 0)
+            problems << QStringLiteral("tabela „tblLegatura” are un index unic: o legătură refuzată de el ar opri "
+                                       "programul.");
+        for (const char* field : {"ID_Cuvant", "ID_Capitol"}) {
+            const auto n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') AS il WHERE "
+                                                         "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE seqno = 0) "
+                                                         "= lower('%1')").arg(QLatin1String(field)));
+            if (n.ToInt64() == 0)
+                warnings << QStringLiteral("tabela „tblLegatura” nu are un index care începe cu „%1”: căutările vor fi "
+                                           "lente.").arg(QLatin1String(field));
+        }
+    }
+
+    void sqliteChecks()
+    {
+        const auto rows = db_.QueryRows(QStringLiteral("PRAGMA integrity_check"));
+        if (!(rows.size() == 1 && rows[0].at(0).ToText() == QLatin1String("ok")))
+            for (const auto& r : rows)
+                problems << QStringLiteral("PRAGMA integrity_check: %1").arg(r.at(0).ToText());
+        const auto fk = db_.QueryRows(QStringLiteral("PRAGMA foreign_key_check"));
+        if (!fk.empty())
+            problems << QStringLiteral("PRAGMA foreign_key_check: %1 care trimit la rânduri care nu există.")
+                            .arg(Counted(static_cast<long long>(fk.size()), "rând", "rânduri"));
+    }
+
+    // The companion column must hold the fold of its text, and no two texts may fold alike.
+    void texts(const QString& table, const QString& key, const QString& field, const char* what, int editorMax)
+    {
+        const auto rows = db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold FROM %1 ORDER BY %2").arg(table, key, field));
+        QHash<QString, QString> byFold;
+        for (const auto& r : rows) {
+            const QString id = r[0].ToText();
+            const QString text = r[1].ToText();
+            const QString want = FoldKey(text);
+            if (r[2].IsNull() || r[2].ToText() != want)
+                problems << QStringLiteral("%1 „%2” (%3 %4): %5_Fold este %6 în loc de „%7”.")
+                                .arg(QLatin1String(what), text, key, id, field,
+                                     r[2].IsNull() ? QStringLiteral("gol") : QStringLiteral("„%1”").arg(r[2].ToText()), want);
+            const auto seen = byFold.constFind(want);
+            if (seen != byFold.constEnd())
+                problems << QStringLiteral("%1 „%2” (%3 %4) este același cu cel cu %3 %5 dacă nu se ține seama de "
+                                           "literele mari și mici.").arg(QLatin1String(what), text, key, id, *seen);
+            else
+                byFold.insert(want, id);
+            if (text.trimmed() != text || text.isEmpty())
+                warnings << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.")
+                                .arg(QLatin1String(what), text, key, id);
+            if (TextLength(text) > editorMax)
+                warnings << QStringLiteral("%1 „%2” (%3 %4) are %5; fereastra lui arată cel mult %6.")
+                                .arg(QLatin1String(what), text, key, id, Counted(TextLength(text), "caracter", "caractere"))
+                                .arg(editorMax);
+        }
+    }
+
+    void orphans()
+    {
+        const auto rows = db_.QueryRows(QStringLiteral(
+            "SELECT l.rowid, l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol, d.ID_Cuvant IS NULL, c.ID_Capitol IS NULL "
+            "FROM tblLegatura AS l LEFT JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+            "LEFT JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
+            "WHERE d.ID_Cuvant IS NULL OR c.ID_Capitol IS NULL ORDER BY l.rowid"));
+        for (const auto& r : rows) {
+            const bool noWord = r[5].ToInt64() != 0;
+            const bool noChapter = r[6].ToInt64() != 0;
+            QString what;
+            if (noWord && noChapter)
+                what = QStringLiteral("lipsesc și cuvântul, și capitolul");
+            else if (noWord)
+                what = QStringLiteral("lipsește cuvântul (capitolul este „%1”)").arg(r[4].ToText());
+            else
+                what = QStringLiteral("lipsește capitolul (cuvântul este „%1”)").arg(r[3].ToText());
+            problems << QStringLiteral("legătura din rândul %1 (ID_Cuvant %2, ID_Capitol %3): %4.")
+                            .arg(r[0].ToText(), r[1].ToText(), r[2].ToText(), what);
+        }
+        const auto twice = db_.QueryRows(QStringLiteral(
+            "SELECT d.Cuvant, c.Capitol, count(*) FROM tblLegatura AS l "
+            "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
+            "GROUP BY l.ID_Cuvant, l.ID_Capitol HAVING count(*) > 1 ORDER BY min(l.rowid)"));
+        for (const auto& r : twice)
+            warnings << QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” apare de %3 ori; căutarea arată "
+                                       "capitolul de tot atâtea ori.").arg(r[0].ToText(), r[1].ToText(), r[2].ToText());
+    }
+
+    long long count(const char* table)
+    {
+        long long n = -1;
+        step([&] { n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))).ToInt64(); });
+        return n;
+    }
+
+private:
+    Database& db_;
+};
+
+void printList(const QString& prefix, const QStringList& items)
+{
+    for (qsizetype i = 0; i < items.size() && i < kListLimit; ++i)
+        PrintErr(prefix + items[i]);
+    if (items.size() > kListLimit)
+        PrintErr(prefix + QStringLiteral("… și încă %1.").arg(items.size() - kListLimit));
+}
+
+}  // namespace
+
+int RunCheck(const QString& file)
+{
+    std::unique_ptr<Database> db = OpenStore(file);
+    Checker c(*db);
+    c.step([&] { c.sqliteChecks(); });
+    c.step([&] {
+        c.keyColumn(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"));
+        c.keyColumn(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"));
+        c.textColumn(QStringLiteral("tblDictionar"), QStringLiteral("Cuvant"));
+        c.textColumn(QStringLiteral("tblCapitol"), QStringLiteral("Capitol"));
+    });
+    c.step([&] { c.linkRules(); });
+    c.step([&] {
+        c.texts(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant"), "cuvântul", kWordMax);
+    });
+    c.step([&] {
+        c.texts(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol"), "capitolul", kChapterMax);
+    });
+    c.step([&] { c.orphans(); });
+
+    auto shown = [](long long n) { return n < 0 ? QStringLiteral("nu se pot număra") : QString::number(n); };
+    PrintOut(QStringLiteral("Baza de date „%1”:").arg(file));
+    PrintOut(QStringLiteral("  cuvinte:  %1").arg(shown(c.count("tblDictionar"))));
+    PrintOut(QStringLiteral("  capitole: %1").arg(shown(c.count("tblCapitol"))));
+    PrintOut(QStringLiteral("  legături: %1").arg(shown(c.count("tblLegatura"))));
+
+    printList(QStringLiteral("atenție: "), c.warnings);
+    printList(QStringLiteral("problemă: "), c.problems);
+    if (!c.problems.isEmpty()) {
+        PrintErr(QStringLiteral("Baza de date „%1” NU este în regulă: %2.")
+                     .arg(file, Counted(c.problems.size(), "problemă", "probleme")));
+        return exitcode::Refused;
+    }
+    PrintOut(QStringLiteral("Baza de date „%1” este în regulă.").arg(file));
+    return exitcode::Ok;
+}
+
+}  // namespace tarvix::tool

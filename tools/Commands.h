@@ -1,0 +1,20 @@
+// The commands of tarvix-db. Each returns its exit code, or throws Failure
+// (or an EngineError, which the caller reports as an engine failure).
+#pragma once
+
+#include <QString>
+
+namespace tarvix::tool {
+
+// An empty store, or with sample = true the sample textbook.
+int RunCreate(const QString& file, bool force, bool sample);
+int RunCheck(const QString& file);
+int RunExport(const QString& file, const QString& dir, bool force);
+int RunImport(const QString& file, const QString& dir);
+
+// The file names export writes and import reads.
+inline constexpr const char* kWordsCsv = "cuvinte.csv";
+inline constexpr const char* kChaptersCsv = "capitole.csv";
+inline constexpr const char* kLinksCsv = "legaturi.csv";
+
+}  // namespace tarvix::tool

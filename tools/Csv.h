@@ -1,0 +1,36 @@
+// Comma-separated files as spreadsheets and people write them (RFC 4180):
+// UTF-8, a field with a comma, a quote or a line break between double quotes,
+// a quote inside such a field doubled.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace tarvix::tool {
+
+// One record with its terminating CR LF.
+QByteArray CsvLine(const QStringList& fields);
+
+struct CsvRow {
+    int line = 0;  // where the record starts, counting from 1
+    QStringList fields;
+};
+
+struct CsvIssue {
+    int line = 0;
+    QString text;
+};
+
+struct CsvTable {
+    std::vector<CsvRow> rows;      // the header row included
+    std::vector<CsvIssue> issues;  // records that could not be read, in order
+};
+
+// Reads every record it can. A leading byte order mark is skipped; LF, CR LF and
+// CR all end a record; bytes that are not UTF-8 stop the reading at their line.
+CsvTable ReadCsv(const QByteArray& bytes);
+
+}  // namespace tarvix::tool

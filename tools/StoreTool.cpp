@@ -1,0 +1,136 @@
+#include "tools/StoreTool.h"
+
+#include "platform/TextFold.h"
+#include "store/Schema.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <cstdio>
+
+namespace tarvix::tool {
+
+namespace {
+
+void write(std::FILE* stream, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void PrintOut(const QString& text)
+{
+    write(stdout, text);
+}
+
+void PrintErr(const QString& text)
+{
+    write(stderr, QStringLiteral("tarvix-db: ") + text);
+}
+
+QString DescribeEngineError(const EngineError& e)
+{
+    return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(e.Text());
+}
+
+QString Counted(long long n, const char* one, const char* many)
+{
+    if (n == 1)
+        return QStringLiteral("1 ") + QString::fromUtf8(one);
+    const long long lastTwo = n % 100;
+    const bool withDe = n != 0 && (lastTwo == 0 || lastTwo >= 20);
+    return QStringLiteral("%1 %2%3").arg(n).arg(withDe ? QStringLiteral("de ") : QString(), QString::fromUtf8(many));
+}
+
+int TextLength(const QString& text)
+{
+    int n = 0;
+    for (const QChar c : text)
+        n += c.isLowSurrogate() ? 0 : 1;
+    return n;
+}
+
+std::unique_ptr<Database> OpenStore(const QString& file)
+{
+    std::unique_ptr<Database> db;
+    try {
+        db = DBEngine().OpenDatabase(file);
+        store::RequireSchema(*db);
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
+    }
+    return db;
+}
+
+Transaction::Transaction(Database& db) : db_(db)
+{
+    db_.BeginTransaction();
+}
+
+Transaction::~Transaction()
+{
+    if (!done_)
+        db_.RollbackTransaction();
+}
+
+void Transaction::Commit()
+{
+    db_.CommitTransaction();
+    done_ = true;
+}
+
+namespace {
+
+void addTexts(Database& db, const QString& table, const QString& field, const QStringList& texts)
+{
+    if (texts.isEmpty())
+        return;
+    auto rs = db.OpenRecordset(table, dbOpenDynaset);
+    for (const QString& text : texts) {
+        rs->AddNew();
+        rs->Collect(field) = text;
+        rs->Update();
+    }
+    rs->Close();
+}
+
+QHash<QString, std::int32_t> keysByFold(Database& db, const QString& sql)
+{
+    QHash<QString, std::int32_t> keys;
+    for (const auto& row : db.QueryRows(sql))
+        keys.insert(FoldKey(row.at(1).ToText()), row.at(0).ToInt32());
+    return keys;
+}
+
+}  // namespace
+
+void AppendContent(Database& db, const Content& content)
+{
+    addTexts(db, QStringLiteral("tblDictionar"), QStringLiteral("Cuvant"), content.words);
+    addTexts(db, QStringLiteral("tblCapitol"), QStringLiteral("Capitol"), content.chapters);
+    if (content.links.empty())
+        return;
+    const auto words = keysByFold(db, QStringLiteral("SELECT ID_Cuvant, Cuvant FROM tblDictionar"));
+    const auto chapters = keysByFold(db, QStringLiteral("SELECT ID_Capitol, Capitol FROM tblCapitol"));
+    auto rs = db.OpenRecordset(QStringLiteral("tblLegatura"), dbOpenDynaset);
+    for (const auto& [word, chapter] : content.links) {
+        const auto w = words.constFind(FoldKey(word));
+        const auto c = chapters.constFind(FoldKey(chapter));
+        // Callers check links first; this guards against a store changed underneath.
+        if (w == words.constEnd() || c == chapters.constEnd())
+            throw EngineError(err::RelatedRowRequired,
+                              QStringLiteral("Legătura „%1” – „%2” trimite la un cuvânt sau capitol care nu există.")
+                                  .arg(word, chapter));
+        rs->AddNew();
+        rs->Collect(QStringLiteral("ID_Cuvant")) = Variant(*w);
+        rs->Collect(QStringLiteral("ID_Capitol")) = Variant(*c);
+        rs->Update();
+    }
+    rs->Close();
+}
+
+}  // namespace tarvix::tool

@@ -1,0 +1,76 @@
+// What the commands of tarvix-db share: exit codes, messages, opening a store,
+// a transaction that undoes itself, and adding words, chapters and links.
+#pragma once
+
+#include "platform/Engine.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tarvix::tool {
+
+// Documented in the help text; scripts rely on them.
+namespace exitcode {
+inline constexpr int Ok = 0;
+inline constexpr int BadArguments = 2;
+inline constexpr int FileProblem = 3;  // missing, not a store, cannot open, already there
+inline constexpr int Refused = 4;      // import refused, or check found the store unsound
+inline constexpr int EngineFailure = 5;
+}  // namespace exitcode
+
+// A command that cannot go on: the exit code and the Romanian message for stderr.
+struct Failure {
+    int code;
+    QString message;
+};
+
+inline constexpr int kWordMax = 25;     // the words editor's box
+inline constexpr int kChapterMax = 40;  // the chapters editor's box
+
+// Both go out as UTF-8, whatever the locale.
+void PrintOut(const QString& text);
+void PrintErr(const QString& text);
+
+// "eroarea 3024: Nu găsesc ..."
+QString DescribeEngineError(const EngineError& e);
+
+// "1 cuvânt", "5 cuvinte", "20 de cuvinte": Romanian puts "de" before 20 and up.
+QString Counted(long long n, const char* one, const char* many);
+
+// Characters as a person counts them (code points, not UTF-16 units).
+int TextLength(const QString& text);
+
+// Opens an existing store and makes sure it holds the three tables; any
+// failure is a FileProblem naming the file.
+std::unique_ptr<Database> OpenStore(const QString& file);
+
+// Rolls back unless committed, so an early return or a throw leaves the store as it was.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+// Rows to add; links name their word and chapter by text.
+struct Content {
+    QStringList words;
+    QStringList chapters;
+    std::vector<std::pair<QString, QString>> links;
+};
+
+// Adds the rows through recordsets, as the editors do, inside the caller's
+// transaction; link texts are matched the way the store compares texts.
+void AppendContent(Database& db, const Content& content);
+
+}  // namespace tarvix::tool

@@ -1,0 +1,360 @@
+// export and import: the three tables as CSV files a person can read and edit,
+// links written as the texts of their word and chapter.
+#include "tools/Commands.h"
+#include "tools/Csv.h"
+#include "tools/StoreTool.h"
+
+#include "platform/TextFold.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+
+namespace tarvix::tool {
+
+namespace {
+
+QString folderName(const QString& dir)
+{
+    return QDir::toNativeSeparators(dir);
+}
+
+QString fileIn(const QString& dir, const char* name)
+{
+    return QDir(dir).filePath(QLatin1String(name));
+}
+
+QByteArray csvOf(const QStringList& header, const std::vector<QStringList>& rows)
+{
+    QByteArray out = CsvLine(header);
+    for (const QStringList& r : rows)
+        out += CsvLine(r);
+    return out;
+}
+
+}  // namespace
+
+int RunExport(const QString& file, const QString& dir, bool force)
+{
+    std::unique_ptr<Database> db = OpenStore(file);
+
+    const QFileInfo dirInfo(QDir::current(), dir);
+    if (dirInfo.exists() && !dirInfo.isDir())
+        throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)};
+    const QString target = dirInfo.absoluteFilePath();
+    QStringList present;
+    for (const char* name : {kWordsCsv, kChaptersCsv, kLinksCsv})
+        if (QFileInfo::exists(fileIn(target, name)))
+            present << QLatin1String(name);
+    if (!present.isEmpty() && !force)
+        throw Failure{exitcode::FileProblem, QStringLiteral("În dosarul „%1” există deja %2; nu le înlocuiesc. Folosiți "
+                                                            "--force ca să fie înlocuite.")
+                                                 .arg(folderName(dir), present.join(QStringLiteral(", ")))};
+
+    std::vector<QStringList> words, chapters, links;
+    long long orphans = 0, repeated = 0;
+    {
+        // One snapshot of all three tables, even with another copy of the program at work.
+        Transaction t(*db);
+        for (const auto& r : db->QueryRows(QStringLiteral("SELECT Cuvant FROM tblDictionar ORDER BY ID_Cuvant")))
+            words.push_back({r[0].ToText()});
+        for (const auto& r : db->QueryRows(QStringLiteral("SELECT Capitol FROM tblCapitol ORDER BY ID_Capitol")))
+            chapters.push_back({r[0].ToText()});
+        QSet<QPair<qint64, qint64>> seen;
+        for (const auto& r : db->QueryRows(QStringLiteral(
+                 "SELECT l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol FROM tblLegatura AS l "
+                 "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
+                 "ORDER BY l.rowid"))) {
+            const QPair<qint64, qint64> pair(r[0].ToInt64(), r[1].ToInt64());
+            if (seen.contains(pair)) {
+                ++repeated;
+                continue;
+            }
+            seen.insert(pair);
+            links.push_back({r[2].ToText(), r[3].ToText()});
+        }
+        orphans = db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
+                                                "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
+                                                "FROM tblCapitol AS c WHERE c.ID_Capitol = l.ID_Capitol)"))
+                      .ToInt64();
+    }
+    db->Close();
+
+    if (!QDir().mkpath(target))
+        throw Failure{exitcode::FileProblem, QStringLiteral("Dosarul „%1” nu poate fi făcut.").arg(folderName(dir))};
+    const std::pair<const char*, QByteArray> files[] = {
+        {kWordsCsv, csvOf({QStringLiteral("Cuvant")}, words)},
+        {kChaptersCsv, csvOf({QStringLiteral("Capitol")}, chapters)},
+        {kLinksCsv, csvOf({QStringLiteral("Cuvant"), QStringLiteral("Capitol")}, links)},
+    };
+    // All three are written in full before any of them takes its place.
+    std::vector<std::unique_ptr<QSaveFile>> out;
+    for (const auto& [name, bytes] : files) {
+        auto f = std::make_unique<QSaveFile>(fileIn(target, name));
+        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size())
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
+                                                     .arg(QDir::toNativeSeparators(f->fileName()), f->errorString())};
+        out.push_back(std::move(f));
+    }
+    for (auto& f : out)
+        if (!f->commit())
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
+                                                     .arg(QDir::toNativeSeparators(f->fileName()), f->errorString())};
+
+    if (orphans > 0)
+        PrintErr(QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu au fost scrise (vedeți „tarvix-db check”).")
+                     .arg(Counted(orphans, "legătură", "legături")));
+    if (repeated > 0)
+        PrintErr(QStringLiteral("atenție: %1 care se repetau au fost scrise o singură dată.")
+                     .arg(Counted(repeated, "legătură", "legături")));
+    PrintOut(QStringLiteral("Am scris în dosarul „%1”: %2 (%3), %4 (%5), %6 (%7).")
+                 .arg(folderName(dir), QLatin1String(kWordsCsv), Counted(static_cast<long long>(words.size()), "cuvânt", "cuvinte"),
+                      QLatin1String(kChaptersCsv), Counted(static_cast<long long>(chapters.size()), "capitol", "capitole"),
+                      QLatin1String(kLinksCsv), Counted(static_cast<long long>(links.size()), "legătură", "legături")));
+    return exitcode::Ok;
+}
+
+// ---------------------------------------------------------------- import
+
+namespace {
+
+struct Issue {
+    int file;  // 0 words, 1 chapters, 2 links: the order they are reported in
+    int line;
+    QString text;
+};
+
+const char* const kFileNames[] = {kWordsCsv, kChaptersCsv, kLinksCsv};
+
+class Importer {
+public:
+    std::vector<Issue> issues;
+    Content content;
+
+    void issue(int file, int line, const QString& text) { issues.push_back({file, line, text}); }
+
+    // The text as the editors would store it, or an empty text after reporting why not.
+    QString text(int file, int line, const QString& raw, const char* what, int max)
+    {
+        QString t = raw;
+        while (t.startsWith(QLatin1Char(' ')))
+            t.remove(0, 1);
+        while (t.endsWith(QLatin1Char(' ')))
+            t.chop(1);
+        t = t.toUpper();
+        if (t.isEmpty()) {
+            issue(file, line, QStringLiteral("%1 este gol.").arg(QLatin1String(what)));
+            return {};
+        }
+        for (const QChar c : t)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+                issue(file, line, QStringLiteral("%1 „%2” conține un caracter de control (cod %3), care nu se poate scrie "
+                                                 "în ferestrele programului.")
+                                      .arg(QLatin1String(what), t.simplified())
+                                      .arg(c.unicode()));
+                return {};
+            }
+        if (TextLength(t) > max) {
+            issue(file, line, QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
+                                  .arg(QLatin1String(what), t, Counted(TextLength(t), "caracter", "caractere"))
+                                  .arg(max));
+            return {};
+        }
+        return t;
+    }
+
+    // Rows past the header, after checking the header and the number of fields.
+    std::vector<const CsvRow*> rows(int file, const CsvTable& table, const QStringList& header)
+    {
+        std::vector<const CsvRow*> out;
+        if (table.rows.empty() || table.rows.front().line != 1) {
+            if (std::none_of(table.issues.begin(), table.issues.end(), [](const CsvIssue& i) { return i.line == 1; }))
+                issue(file, 1, QStringLiteral("lipsește rândul de antet „%1”.").arg(header.join(QLatin1Char(','))));
+        } else {
+            QStringList got;
+            for (const QString& f : table.rows.front().fields)
+                got << f.trimmed();
+            if (got.join(QLatin1Char(',')).compare(header.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+                issue(file, 1, QStringLiteral("rândul de antet este „%1” în loc de „%2”.")
+                                   .arg(table.rows.front().fields.join(QLatin1Char(',')), header.join(QLatin1Char(','))));
+        }
+        for (const CsvIssue& i : table.issues)
+            issue(file, i.line, i.text + QLatin1Char('.'));
+        for (const CsvRow& r : table.rows) {
+            if (r.line == 1)
+                continue;
+            if (r.fields.size() != header.size()) {
+                if (r.fields.size() == 1 && r.fields.front().isEmpty())
+                    issue(file, r.line, QStringLiteral("rândul este gol."));
+                else
+                    issue(file, r.line, QStringLiteral("rândul are %1 în loc de %2.")
+                                            .arg(Counted(r.fields.size(), "câmp", "câmpuri"),
+                                                 Counted(header.size(), "câmp", "câmpuri")));
+                continue;
+            }
+            out.push_back(&r);
+        }
+        return out;
+    }
+
+    // Words or chapters: new, and each only once, ignoring case as the store does.
+    // Every text named in the file is added to known, so a link to a refused row is not reported twice.
+    void names(int file, const CsvTable& table, const QString& header, const char* what, int max,
+               const QHash<QString, QString>& inStore, QStringList& into, QSet<QString>& known)
+    {
+        QHash<QString, int> lineOf;
+        for (const CsvRow* r : rows(file, table, {header})) {
+            const QString t = text(file, r->line, r->fields[0], what, max);
+            if (t.isEmpty()) {
+                known.insert(FoldKey(r->fields[0].trimmed().toUpper()));
+                continue;
+            }
+            const QString key = FoldKey(t);
+            known.insert(key);
+            if (const auto s = inStore.constFind(key); s != inStore.constEnd()) {
+                issue(file, r->line, QStringLiteral("%1 „%2” există deja în baza de date (ca „%3”).").arg(QLatin1String(what), t, *s));
+                continue;
+            }
+            if (const auto l = lineOf.constFind(key); l != lineOf.constEnd()) {
+                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QLatin1String(what), t).arg(*l));
+                continue;
+            }
+            lineOf.insert(key, r->line);
+            into << t;
+        }
+    }
+
+    void links(const CsvTable& table, const QSet<QString>& words, const QSet<QString>& chapters,
+               const QSet<QPair<QString, QString>>& inStore)
+    {
+        const int file = 2;
+        std::map<std::pair<QString, QString>, int> lineOf;
+        for (const CsvRow* r : rows(file, table, {QStringLiteral("Cuvant"), QStringLiteral("Capitol")})) {
+            const QString w = text(file, r->line, r->fields[0], "cuvântul", kWordMax);
+            const QString c = text(file, r->line, r->fields[1], "capitolul", kChapterMax);
+            if (w.isEmpty() || c.isEmpty())
+                continue;
+            const QString wk = FoldKey(w), ck = FoldKey(c);
+            bool ok = true;
+            if (!words.contains(wk)) {
+                issue(file, r->line, QStringLiteral("cuvântul „%1” nu există nici în baza de date, nici în %2.")
+                                         .arg(w, QLatin1String(kWordsCsv)));
+                ok = false;
+            }
+            if (!chapters.contains(ck)) {
+                issue(file, r->line, QStringLiteral("capitolul „%1” nu există nici în baza de date, nici în %2.")
+                                         .arg(c, QLatin1String(kChaptersCsv)));
+                ok = false;
+            }
+            if (!ok)
+                continue;
+            if (inStore.contains({wk, ck})) {
+                issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” există deja în baza de date.")
+                                         .arg(w, c));
+                continue;
+            }
+            const auto [at, added] = lineOf.emplace(std::pair(wk, ck), r->line);
+            if (!added) {
+                issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” se repetă: este deja pe "
+                                                    "linia %3.").arg(w, c).arg(at->second));
+                continue;
+            }
+            content.links.emplace_back(w, c);
+        }
+    }
+};
+
+QHash<QString, QString> foldedTexts(Database& db, const QString& sql)
+{
+    QHash<QString, QString> out;
+    for (const auto& r : db.QueryRows(sql))
+        out.insert(FoldKey(r[0].ToText()), r[0].ToText());
+    return out;
+}
+
+}  // namespace
+
+int RunImport(const QString& file, const QString& dir)
+{
+    std::unique_ptr<Database> db = OpenStore(file);
+
+    const QFileInfo dirInfo(QDir::current(), dir);
+    if (!dirInfo.isDir())
+        throw Failure{exitcode::FileProblem, dirInfo.exists()
+                                                 ? QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)
+                                                 : QStringLiteral("Dosarul „%1” nu există.").arg(folderName(dir))};
+    CsvTable tables[3];
+    QStringList missing;
+    for (int i = 0; i < 3; ++i) {
+        QFile f(fileIn(dirInfo.absoluteFilePath(), kFileNames[i]));
+        if (!f.exists()) {
+            missing << QLatin1String(kFileNames[i]);
+            continue;
+        }
+        if (!f.open(QIODevice::ReadOnly))
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi citit: %2.")
+                                                     .arg(QDir::toNativeSeparators(f.fileName()), f.errorString())};
+        tables[i] = ReadCsv(f.readAll());
+    }
+    if (!missing.isEmpty())
+        throw Failure{exitcode::FileProblem, QStringLiteral("În dosarul „%1” lipsește %2; importul are nevoie de toate trei "
+                                                            "(un fișier fără date are doar rândul de antet).")
+                                                 .arg(folderName(dir), missing.join(QStringLiteral(", ")))};
+
+    Importer im;
+    Transaction t(*db);  // from here on no other copy can change what is checked against
+    try {
+        const auto storeWords = foldedTexts(*db, QStringLiteral("SELECT Cuvant FROM tblDictionar"));
+        const auto storeChapters = foldedTexts(*db, QStringLiteral("SELECT Capitol FROM tblCapitol"));
+        QSet<QPair<QString, QString>> storeLinks;
+        for (const auto& r : db->QueryRows(QStringLiteral(
+                 "SELECT d.Cuvant, c.Capitol FROM tblLegatura AS l JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+                 "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol")))
+            storeLinks.insert({FoldKey(r[0].ToText()), FoldKey(r[1].ToText())});
+
+        QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
+        QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
+        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", kWordMax, storeWords, im.content.words, knownWords);
+        im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", kChapterMax, storeChapters, im.content.chapters,
+                 knownChapters);
+        im.links(tables[2], knownWords, knownChapters, storeLinks);
+
+        if (im.issues.empty()) {
+            AppendContent(*db, im.content);
+            t.Commit();
+        }
+    } catch (const EngineError& e) {
+        const bool refused = e.Number() == err::Duplicate || e.Number() == err::ValueRefused
+            || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
+        throw Failure{refused ? exitcode::Refused : exitcode::EngineFailure,
+                      QStringLiteral("Importul nu a fost făcut: %1. Baza de date nu a fost schimbată.").arg(DescribeEngineError(e))};
+    }
+
+    if (!im.issues.empty()) {
+        std::stable_sort(im.issues.begin(), im.issues.end(),
+                         [](const Issue& a, const Issue& b) { return a.file != b.file ? a.file < b.file : a.line < b.line; });
+        constexpr std::size_t limit = 200;
+        for (std::size_t i = 0; i < im.issues.size() && i < limit; ++i) {
+            const Issue& is = im.issues[i];
+            PrintErr(QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text));
+        }
+        if (im.issues.size() > limit)
+            PrintErr(QStringLiteral("… și încă %1.").arg(Counted(static_cast<long long>(im.issues.size() - limit), "problemă", "probleme")));
+        PrintErr(QStringLiteral("Importul a fost refuzat (%1); baza de date „%2” nu a fost schimbată.")
+                     .arg(Counted(static_cast<long long>(im.issues.size()), "problemă", "probleme"), file));
+        return exitcode::Refused;
+    }
+    PrintOut(QStringLiteral("Am adăugat în „%1”: %2, %3 și %4.")
+                 .arg(file, Counted(im.content.words.size(), "cuvânt", "cuvinte"),
+                      Counted(im.content.chapters.size(), "capitol", "capitole"),
+                      Counted(static_cast<long long>(im.content.links.size()), "legătură", "legături")));
+    return exitcode::Ok;
+}
+
+}  // namespace tarvix::tool
