@@ -178,6 +178,16 @@ public:
     explicit FormWindow(Form& form) : form_(form) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Shortcut) {
+            // An access key: focus first (the box's LostFocus runs), then Click, at once.
+            if (auto* button = qobject_cast<QPushButton*>(watched)) {
+                if (button->isEnabled()) {
+                    button->setFocus(Qt::ShortcutFocusReason);
+                    form_.pressButton(button);
+                }
+                return true;
+            }
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* ke = static_cast<QKeyEvent*>(event);
             const auto mods = ke->modifiers() & ~Qt::KeypadModifier;
@@ -740,6 +750,15 @@ void Timer::restart() {
 
 // ============================================================ form
 
+namespace {
+
+void raiseWindow(QWidget* w) {
+    // The offscreen platform (tests) stacks nothing and says so on each raise.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
+}
+
+}  // namespace
+
 Form::Form(const FormDesign& design, std::span<const ControlDef> controls)
     : design_(design), window_(std::make_unique<detail::FormWindow>(*this)) {
     g_forms.push_back(this);
@@ -944,7 +963,7 @@ void Form::Show() {
     centre();
     shown_ = true;
     window_->show();
-    window_->raise();
+    raiseWindow(window_.get());
     window_->activateWindow();
     focusFirst();
     g_activeStack.push_back(this);
@@ -973,13 +992,24 @@ void Form::Show() {
     }
 }
 
+void Form::pressButton(QWidget* button) {
+    for (const auto& c : controls_) {
+        if (c->widget_ != button) continue;
+        if (auto* b = dynamic_cast<CommandButton*>(c.get()); b && b->enabled_)
+            Dispatch([b] {
+                if (b->Click) b->Click();
+            });
+        return;
+    }
+}
+
 void Form::ShowStartup() {
     Load();
     if (!loaded_) return;
     centre();
     shown_ = true;
     window_->show();
-    window_->raise();
+    raiseWindow(window_.get());
     window_->activateWindow();
     focusFirst();
     g_activeStack.push_back(this);

@@ -332,8 +332,9 @@ public:
     Form& operator=(const Form&) = delete;
 
     // Always modal: loads if needed, shows centred, focuses the first control
-    // in tab order, raises Form_Activate, and returns once the window is
-    // unloaded; the window that was active before then gets Form_Activate.
+    // in tab order, raises Form_Activate, and runs until the window is
+    // unloaded; the window that was active before gets Form_Activate again
+    // just before Show returns.
     void Show();
     // Raises Form_Load once per load; the controls start from their design state.
     void Load();
@@ -380,6 +381,7 @@ private:
     void raiseActivate();
     void pressEnter(QWidget* from);
     void pressEscape();
+    void pressButton(QWidget* button);
     void closeBox();
     void applyAccessibleNames();
     void finishUnload() noexcept;
