@@ -13,7 +13,7 @@ namespace tarvix::tool {
 
 namespace {
 
-constexpr int kListLimit = 200;
+constexpr int kListLimit = 50;
 
 class Checker {
 public:
@@ -124,20 +124,20 @@ public:
             const QString want = FoldKey(text);
             if (r[2].IsNull() || r[2].ToText() != want)
                 problems << QStringLiteral("%1 „%2” (%3 %4): %5_Fold este %6 în loc de „%7”.")
-                                .arg(QLatin1String(what), text, key, id, field,
+                                .arg(QString::fromUtf8(what), text, key, id, field,
                                      r[2].IsNull() ? QStringLiteral("gol") : QStringLiteral("„%1”").arg(r[2].ToText()), want);
             const auto seen = byFold.constFind(want);
             if (seen != byFold.constEnd())
                 problems << QStringLiteral("%1 „%2” (%3 %4) este același cu cel cu %3 %5 dacă nu se ține seama de "
-                                           "literele mari și mici.").arg(QLatin1String(what), text, key, id, *seen);
+                                           "literele mari și mici.").arg(QString::fromUtf8(what), text, key, id, *seen);
             else
                 byFold.insert(want, id);
             if (text.trimmed() != text || text.isEmpty())
                 warnings << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.")
-                                .arg(QLatin1String(what), text, key, id);
+                                .arg(QString::fromUtf8(what), text, key, id);
             if (TextLength(text) > editorMax)
                 warnings << QStringLiteral("%1 „%2” (%3 %4) are %5; fereastra lui arată cel mult %6.")
-                                .arg(QLatin1String(what), text, key, id, Counted(TextLength(text), "caracter", "caractere"))
+                                .arg(QString::fromUtf8(what), text, key, id, Counted(TextLength(text), "caracter", "caractere"))
                                 .arg(editorMax);
         }
     }

@@ -149,20 +149,20 @@ public:
             t.chop(1);
         t = t.toUpper();
         if (t.isEmpty()) {
-            issue(file, line, QStringLiteral("%1 este gol.").arg(QLatin1String(what)));
+            issue(file, line, QStringLiteral("%1 este gol.").arg(QString::fromUtf8(what)));
             return {};
         }
         for (const QChar c : t)
             if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
                 issue(file, line, QStringLiteral("%1 „%2” conține un caracter de control (cod %3), care nu se poate scrie "
                                                  "în ferestrele programului.")
-                                      .arg(QLatin1String(what), t.simplified())
+                                      .arg(QString::fromUtf8(what), t.simplified())
                                       .arg(c.unicode()));
                 return {};
             }
         if (TextLength(t) > max) {
             issue(file, line, QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
-                                  .arg(QLatin1String(what), t, Counted(TextLength(t), "caracter", "caractere"))
+                                  .arg(QString::fromUtf8(what), t, Counted(TextLength(t), "caracter", "caractere"))
                                   .arg(max));
             return {};
         }
@@ -218,11 +218,13 @@ public:
             const QString key = FoldKey(t);
             known.insert(key);
             if (const auto s = inStore.constFind(key); s != inStore.constEnd()) {
-                issue(file, r->line, QStringLiteral("%1 „%2” există deja în baza de date (ca „%3”).").arg(QLatin1String(what), t, *s));
+                issue(file, r->line, *s == t ? QStringLiteral("%1 „%2” există deja în baza de date.").arg(QString::fromUtf8(what), t)
+                                             : QStringLiteral("%1 „%2” există deja în baza de date, scris „%3”.")
+                                                   .arg(QString::fromUtf8(what), t, *s));
                 continue;
             }
             if (const auto l = lineOf.constFind(key); l != lineOf.constEnd()) {
-                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QLatin1String(what), t).arg(*l));
+                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QString::fromUtf8(what), t).arg(*l));
                 continue;
             }
             lineOf.insert(key, r->line);
@@ -308,8 +310,8 @@ int RunImport(const QString& file, const QString& dir)
                                                  .arg(folderName(dir), missing.join(QStringLiteral(", ")))};
 
     Importer im;
-    Transaction t(*db);  // from here on no other copy can change what is checked against
     try {
+        Transaction t(*db);  // from here on no other copy can change what is checked against
         const auto storeWords = foldedTexts(*db, QStringLiteral("SELECT Cuvant FROM tblDictionar"));
         const auto storeChapters = foldedTexts(*db, QStringLiteral("SELECT Capitol FROM tblCapitol"));
         QSet<QPair<QString, QString>> storeLinks;
@@ -339,7 +341,7 @@ int RunImport(const QString& file, const QString& dir)
     if (!im.issues.empty()) {
         std::stable_sort(im.issues.begin(), im.issues.end(),
                          [](const Issue& a, const Issue& b) { return a.file != b.file ? a.file < b.file : a.line < b.line; });
-        constexpr std::size_t limit = 200;
+        constexpr std::size_t limit = 50;
         for (std::size_t i = 0; i < im.issues.size() && i < limit; ++i) {
             const Issue& is = im.issues[i];
             PrintErr(QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text));
