@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace tarvix {
 namespace {
@@ -87,22 +88,30 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out) {
     const auto& t = table();
     const qsizetype n = text.size();
     const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
+    // One look-up per unit; most texts fit the buffer on the stack.
+    Weight local[128];
+    std::vector<Weight> heap;
+    Weight* w = local;
+    if (n > 128) {
+        heap.resize(static_cast<std::size_t>(n));
+        w = heap.data();
+    }
+    for (qsizetype i = 0; i < n; ++i) w[i] = weightOf(s[i], t);
+
     const qsizetype start = out.size();
     // Upper bound: primaries + end, two levels + ends, the units.
-    out.resize(start + n * 2 + 2 + n + 1 + n + 1 + n * 2);
+    out.resize(start + n * 6 + 4);
     auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
     for (qsizetype i = 0; i < n; ++i) {
-        const Weight w = weightOf(s[i], t);
-        *p++ = static_cast<std::uint8_t>(w.primary >> 8);
-        *p++ = static_cast<std::uint8_t>(w.primary);
+        *p++ = static_cast<std::uint8_t>(w[i].primary >> 8);
+        *p++ = static_cast<std::uint8_t>(w[i].primary);
     }
     *p++ = 0;
     *p++ = 0;
     for (int level = 0; level < 2; ++level) {
         std::uint8_t* lastSignificant = p;
         for (qsizetype i = 0; i < n; ++i) {
-            const Weight w = weightOf(s[i], t);
-            const std::uint8_t b = level == 0 ? w.accent : w.lower;
+            const std::uint8_t b = level == 0 ? w[i].accent : w[i].lower;
             *p++ = b;
             if (b != kPlain) lastSignificant = p;
         }

@@ -3,6 +3,7 @@
 #include "platform/ToolkitText.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarvix::detail {
 
@@ -10,7 +11,18 @@ std::uint32_t ItemStore::add(const QString& text) {
     if (items_.size() >= 32767) RaiseToolkitError(tkerr::Overflow);
     Item item;
     item.text = text;
-    if (sorted_) AppendRomanianSortKey(text, item.key);
+    if (sorted_) {
+        const auto offset = keys_.size();
+        AppendRomanianSortKey(text, keys_);
+        item.keyOffset = static_cast<std::uint32_t>(offset);
+        item.keyLength = static_cast<std::uint32_t>(keys_.size() - offset);
+        unsigned char head[16] = {};
+        std::memcpy(head, keys_.constData() + offset, std::min<std::size_t>(16, item.keyLength));
+        for (int i = 0; i < 8; ++i) {
+            item.prefix0 = (item.prefix0 << 8) | head[i];
+            item.prefix1 = (item.prefix1 << 8) | head[8 + i];
+        }
+    }
     item.id = nextId_++;
     items_.push_back(std::move(item));
     if (!sorted_) settledCount_ = items_.size();
@@ -22,19 +34,55 @@ std::uint32_t ItemStore::add(const QString& text) {
 
 void ItemStore::clear() {
     items_.clear();
+    keys_.resize(0);
     settledCount_ = 0;
     lastId_ = 0;
     lastPosValid_ = false;
     selectedId = 0;
 }
 
+// Zero-padded prefixes order like the keys, so the whole keys are read only on a tie.
+bool ItemStore::before(const Item& a, const Item& b) const {
+    if (a.prefix0 != b.prefix0) return a.prefix0 < b.prefix0;
+    if (a.prefix1 != b.prefix1) return a.prefix1 < b.prefix1;
+    const int c = std::memcmp(keys_.constData() + a.keyOffset, keys_.constData() + b.keyOffset,
+                              std::min(a.keyLength, b.keyLength));
+    if (c != 0) return c < 0;
+    return a.keyLength < b.keyLength;
+}
+
 bool ItemStore::settle() {
     if (settledCount_ == items_.size()) return false;
-    auto byKey = [](const Item& a, const Item& b) { return a.key < b.key; };
-    const auto middle = items_.begin() + static_cast<std::ptrdiff_t>(settledCount_);
-    // Stable both ways: an item goes after the equal items added before it.
-    std::stable_sort(middle, items_.end(), byKey);
-    std::inplace_merge(items_.begin(), middle, items_.end(), byKey);
+    const std::size_t first = settledCount_;
+    const std::size_t n = items_.size() - first;
+    // Sort small records rather than the items; the index keeps equal texts in arrival order.
+    struct Rec {
+        std::uint64_t p0, p1;
+        std::uint32_t index;
+    };
+    std::vector<Rec> recs(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Item& it = items_[first + i];
+        recs[i] = {it.prefix0, it.prefix1, static_cast<std::uint32_t>(first + i)};
+    }
+    std::sort(recs.begin(), recs.end(), [this](const Rec& a, const Rec& b) {
+        if (a.p0 != b.p0) return a.p0 < b.p0;
+        if (a.p1 != b.p1) return a.p1 < b.p1;
+        const Item& x = items_[a.index];
+        const Item& y = items_[b.index];
+        if (before(x, y)) return true;
+        if (before(y, x)) return false;
+        return a.index < b.index;
+    });
+    std::vector<Item> tail;
+    tail.reserve(n);
+    for (const Rec& r : recs) tail.push_back(std::move(items_[r.index]));
+    std::move(tail.begin(), tail.end(), items_.begin() + static_cast<std::ptrdiff_t>(first));
+    if (first > 0) {
+        // Stable: an item goes after the equal items that were there before it.
+        std::inplace_merge(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(first), items_.end(),
+                           [this](const Item& a, const Item& b) { return before(a, b); });
+    }
     settledCount_ = items_.size();
     lastPosValid_ = false;
     return true;

@@ -19,7 +19,11 @@ class ItemStore {
 public:
     struct Item {
         QString text;
-        QByteArray key;  // empty for an unsorted store
+        // The sort key's first 16 bytes, then where the whole key sits in keys_.
+        std::uint64_t prefix0 = 0;
+        std::uint64_t prefix1 = 0;
+        std::uint32_t keyOffset = 0;
+        std::uint32_t keyLength = 0;
         std::int32_t data = 0;
         std::uint32_t id = 0;
     };
@@ -45,8 +49,11 @@ public:
     std::uint32_t selectedId = 0;
 
 private:
+    bool before(const Item& a, const Item& b) const;
+
     bool sorted_;
     std::vector<Item> items_;
+    QByteArray keys_;  // every item's key, one after the other
     std::size_t settledCount_ = 0;
     std::uint32_t nextId_ = 1;
     std::uint32_t lastId_ = 0;
