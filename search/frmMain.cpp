@@ -22,7 +22,7 @@ const FormDesign kDesign{
 // name, kind, parent, caption, left, top, width, height, properties
 const ControlDef kControls[] = {
     {"Frame1",   Kind::Frame,         "",       "",                 60,   0,    5475, 1035, {.tabIndex = 0}},
-    {"Label1",   Kind::Label,         "Frame1", "Cuvânt cheie:",    120,  480,  0,    0,    {.tabIndex = 2}},
+    {"Label1",   Kind::Label,         "Frame1", "Cuvânt cheie:",    60,   480,  0,    0,    {.tabIndex = 2}},
     {"Text1",    Kind::TextBox,       "Frame1", "Text1",            1260, 420,  4035, 315,  {.tabIndex = 1, .maxLength = 25}},
     {"Command1", Kind::CommandButton, "",       "&Cautã",           6180, 120,  1815, 375,  {.tabIndex = 3, .enabled = false, .isDefault = true}},
     {"Command2", Kind::CommandButton, "",       "Î&nchide",         6180, 600,  1815, 375,  {.tabIndex = 4, .isCancel = true}},

@@ -103,6 +103,9 @@ private slots:
     void cleanup();
 
     void loadsHiddenWhenReadFirst();
+    void design_data();
+    void design();
+    void tabOrder();
     void keywordEntry_data();
     void keywordEntry();
     void keywordStopsAt25Characters();
@@ -174,6 +177,84 @@ void SearchWindowTest::loadsHiddenWhenReadFirst()
     QVERIFY(shown);
     QVERIFY(!f.IsLoaded());
     QVERIFY(!Global::db);
+}
+
+void SearchWindowTest::design_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("twips");  // width 0: sized to its text
+
+    QTest::newRow("Frame1") << "Frame1" << "" << QRect(60, 0, 5475, 1035);
+    QTest::newRow("Text1") << "Text1" << "" << QRect(1260, 420, 4035, 315);
+    QTest::newRow("Command1") << "Command1" << "&Cautã" << QRect(6180, 120, 1815, 375);
+    QTest::newRow("Command2") << "Command2" << "Î&nchide" << QRect(6180, 600, 1815, 375);
+    QTest::newRow("Frame2") << "Frame2" << "Rezultate: " << QRect(60, 1140, 7935, 1935);
+    QTest::newRow("List1") << "List1" << "" << QRect(180, 300, 7575, 1200);
+    QTest::newRow("Label6") << "Label6" << "Rezultate:" << QRect(6300, 1620, 0, 0);
+    QTest::newRow("Label2") << "Label2" << "Total cuvinte:" << QRect(60, 3180, 0, 0);
+    QTest::newRow("Label4") << "Label4" << "" << QRect(1140, 3180, 0, 0);
+    QTest::newRow("Label3") << "Label3" << "Total capitole:" << QRect(60, 3420, 0, 0);
+    QTest::newRow("Label5") << "Label5" << "" << QRect(1140, 3420, 0, 0);
+    QTest::newRow("Command4") << "Command4" << "Capitole" << QRect(3300, 3240, 1815, 375);
+    QTest::newRow("Command3") << "Command3" << "&Dictionar" << QRect(6180, 3240, 1815, 375);
+    QTest::newRow("Image1") << "Image1" << "" << QRect(5580, 120, 480, 480);
+    QTest::newRow("Image3") << "Image3" << "" << QRect(2700, 3180, 480, 480);
+    QTest::newRow("Image2") << "Image2" << "" << QRect(5580, 3180, 480, 480);
+}
+
+void SearchWindowTest::design()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, twips);
+    TempStore s;
+    frmMain f;
+    QVERIFY(!f.Visible());
+    QCOMPARE(f.Caption(), QString("Tarvix - Proiecte si atestate gata fãcute la: https://tarvix.example/"));
+    QCOMPARE(f.widget()->contentsRect().size(), QSize(Twips(8055), Twips(3750)));
+    QVERIFY(!f.widget()->windowIcon().isNull());
+
+    Control* c = f.find(name);
+    QVERIFY(c);
+    const QRect at = c->widget()->geometry();
+    QCOMPARE(at.topLeft(), QPoint(Twips(twips.left()), Twips(twips.top())));
+    if (twips.width())
+        QCOMPARE(at.size(), QSize(Twips(twips.width()), Twips(twips.height())));
+    if (auto* b = dynamic_cast<CommandButton*>(c))
+        QCOMPARE(b->Caption(), text);
+    if (auto* l = dynamic_cast<Label*>(c); l && !text.isEmpty())
+        QCOMPARE(l->Caption(), text);
+    if (auto* fr = dynamic_cast<Frame*>(c))
+        QCOMPARE(fr->Caption(), text);
+    const bool bold = name == "Label4" || name == "Label5";
+    if (dynamic_cast<Label*>(c))
+        QCOMPARE(c->widget()->font().bold(), bold);
+    f.Unload();
+}
+
+void SearchWindowTest::tabOrder()
+{
+    TempStore s;
+    frmMain f;
+    Controls c(f);
+    QVERIFY(f.control<Label>("Label7").widget()->font().bold());
+    whileShown(f, [&] {
+        type(c.box(), "a");
+        const QStringList expected{"Command1", "Command2", "List1", "Command3", "Command4", "Text1"};
+        QStringList seen;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            for (const auto& control : f.Controls())
+                if (control->widget() == QApplication::focusWidget())
+                    seen << control->Name();
+        }
+        QCOMPARE(seen, expected);
+        QVERIFY(c.Command1.Default());
+        QVERIFY(c.Command2.Cancel());
+        QCOMPARE(c.Text1.MaxLength(), 25);
+        QVERIFY(c.List1.Sorted());
+    });
 }
 
 void SearchWindowTest::keywordEntry_data()
