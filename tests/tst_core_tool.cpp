@@ -137,6 +137,7 @@ private slots:
     void checkReportsDamage();
     void exportImportRoundTrip();
     void exportNeverOverwritesWithoutForce();
+    void exportSkipsLinksThatPointAtNothing();
     void csvQuotingBothWays();
     void importStoresTextsAsTheEditorsWould();
     void importRefusesBadRows_data();
@@ -296,6 +297,14 @@ void ToolTest::createNeverOverwritesWithoutForce()
         QVERIFY2(r.err.contains(QStringLiteral("există deja")) && r.err.contains(QStringLiteral("--force")), qPrintable(r.err));
         QCOMPARE(bytesOf(file), before);
     }
+    // A journal beside the file is a change in progress or cut short: even --force leaves it alone.
+    writeFile(file + QStringLiteral("-journal"), "jurnal");
+    const Run busy = tool(dir.path(), {QStringLiteral("sample"), QStringLiteral("--force"), QStringLiteral("Dictionar.mdb")});
+    QCOMPARE(busy.code, 3);
+    QVERIFY2(busy.err.contains(QStringLiteral("Dictionar.mdb-journal")), qPrintable(busy.err));
+    QCOMPARE(bytesOf(file), before);
+    QVERIFY(QFile::remove(file + QStringLiteral("-journal")));
+
     QCOMPARE(tool(dir.path(), {QStringLiteral("sample"), QStringLiteral("--force"), QStringLiteral("Dictionar.mdb")}).code, 0);
     QVERIFY(count(file, "tblDictionar") > 100);
     QCOMPARE(tool(dir.path(), {QStringLiteral("create"), QStringLiteral("-f"), QStringLiteral("Dictionar.mdb")}).code, 0);
@@ -462,6 +471,27 @@ void ToolTest::exportNeverOverwritesWithoutForce()
 
     QCOMPARE(tool(dir.path(), {QStringLiteral("export"), QStringLiteral("--force"), QStringLiteral("a.mdb"), QStringLiteral("csv")}).code, 0);
     QVERIFY(bytesOf(words).startsWith("Cuvant\r\n"));
+}
+
+void ToolTest::exportSkipsLinksThatPointAtNothing()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dictionar.mdb"));
+    QCOMPARE(tool(dir.path(), {QStringLiteral("create"), QStringLiteral("Dictionar.mdb")}).code, 0);
+    {
+        auto db = DBEngine().OpenDatabase(file);
+        addRow(*db, "tblDictionar", "Cuvant", QStringLiteral("STIVĂ"));
+        addRow(*db, "tblCapitol", "Capitol", QStringLiteral("RECURSIVITATE"));
+        addLink(*db, QStringLiteral("STIVĂ"), QStringLiteral("RECURSIVITATE"));
+        addLink(*db, QStringLiteral("STIVĂ"), QStringLiteral("RECURSIVITATE"));
+        db->ExecuteScript(QStringLiteral("PRAGMA foreign_keys = OFF; INSERT INTO tblLegatura VALUES (1, 77);"));
+    }
+    const Run r = tool(dir.path(), {QStringLiteral("export"), QStringLiteral("Dictionar.mdb"), QStringLiteral("csv")});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains(QStringLiteral("1 legătură fără cuvânt sau fără capitol")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("o singură dată")), qPrintable(r.err));
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("csv/legaturi.csv"))),
+             QByteArray("Cuvant,Capitol\r\nSTIV\xC4\x82,RECURSIVITATE\r\n"));
 }
 
 void ToolTest::csvQuotingBothWays()
