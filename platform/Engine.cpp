@@ -441,7 +441,8 @@ Recordset::FieldSetter& Recordset::FieldSetter::operator=(const Variant& v)
 
 void Recordset::AddNew()
 {
-    ensureLoaded();
+    // Adding needs none of the rows: a link added beside a million others reads none of them.
+    ensureOpen();
     if (kind_ == Kind::Query)
         throw EngineError(err::ReadOnly, QStringLiteral("Rezultatul unei interogări nu poate fi modificat."));
     pending_ = Pending::Adding;
@@ -525,7 +526,8 @@ void Recordset::Update(int, bool)
         }
         conn_->exec("RELEASE tarvix_add");
         pending_ = Pending::None;
-        refreshRow(rowid, rows_.size());
+        if (loaded_)
+            refreshRow(rowid, rows_.size());
     } else {
         const std::int64_t rowid = rowids_[pos_];
         if (!cols.isEmpty()) {
@@ -611,8 +613,6 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
     rs->table_ = table;
     for (const detail::ColumnInfo& c : table->columns)
         rs->names_.push_back(c.name);
-    if (!tableType)
-        rs->ensureLoaded();
     return rs;
 }
 

@@ -96,8 +96,9 @@ struct Connection;
 struct TableInfo;
 }  // namespace detail
 
-// Rows of a table or a query. Rows are read when the recordset opens, so two
-// dynasets over an unchanged table list the same rows in the same order (by key).
+// Rows of a table or a query. A table's rows are read at the first look at
+// them, in key order, so two dynasets over an unchanged table list the same
+// rows in the same order; adding a row reads none of them.
 class Recordset {
 public:
     // Collect(name) = value: sets a field of the pending row.
