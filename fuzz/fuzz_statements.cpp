@@ -64,8 +64,10 @@ std::vector<QString> lookAlikes(const QString& t)
 {
     std::vector<QString> out{t + QLatin1Char('X'), QLatin1Char(' ') + t, QLatin1Char('"') + t + QLatin1Char('"'),
                              t + QLatin1String("\" OR \"\"=\""), QStringLiteral("%")};
-    if (t.size() > 1)
-        out.push_back(t.chopped(1));
+    // One character shorter, never splitting a surrogate pair (texts stay valid UTF-16, as typed ones are).
+    const qsizetype cut = !t.isEmpty() && t.back().isLowSurrogate() ? 2 : 1;
+    if (t.size() > cut)
+        out.push_back(t.chopped(cut));
     return out;
 }
 
@@ -152,8 +154,16 @@ void requireStoreIs(Model expected, const char* after)
     std::sort(expected.chapters.begin(), expected.chapters.end());
     std::sort(expected.links.begin(), expected.links.end());
     const Model have = readStore();
-    require(have.words == expected.words, after, QStringLiteral("words differ"));
-    require(have.chapters == expected.chapters, after, QStringLiteral("chapters differ"));
+    auto list = [](const std::vector<Row>& rows) {
+        QStringList out;
+        for (const Row& r : rows)
+            out << QStringLiteral("%1:%2").arg(r.id).arg(show(r.text));
+        return out.join(QLatin1Char(' '));
+    };
+    require(have.words == expected.words, after,
+            QStringLiteral("words differ: store %1 / expected %2").arg(list(have.words), list(expected.words)));
+    require(have.chapters == expected.chapters, after,
+            QStringLiteral("chapters differ: store %1 / expected %2").arg(list(have.chapters), list(expected.chapters)));
     require(have.links == expected.links, after, QStringLiteral("links differ"));
 }
 
