@@ -509,6 +509,12 @@ void Recordset::Update(int, bool)
                       .arg(detail::quoteName(t.name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
         // The insert and the check that its key fits in 32 bits stand or fall together.
+        const bool outermost = sqlite3_get_autocommit(conn_->handle()) != 0;
+        auto undo = [&] {
+            // A commit refused past the busy timeout leaves the transaction open: end it, or it holds the lock.
+            sqlite3_exec(conn_->handle(), outermost ? "ROLLBACK" : "ROLLBACK TO tarvix_add; RELEASE tarvix_add",
+                         nullptr, nullptr, nullptr);
+        };
         conn_->exec("SAVEPOINT tarvix_add");
         std::int64_t rowid = 0;
         try {
@@ -520,11 +526,11 @@ void Recordset::Update(int, bool)
             if (t.keyColumn >= 0 && rowid > INT32_MAX)
                 throw EngineError(err::Overflow, QStringLiteral("Depășire: tabela „%1” nu mai are chei libere pe 32 de biți; "
                                                                 "rândul nu a fost adăugat.").arg(t.name));
+            conn_->exec("RELEASE tarvix_add");
         } catch (...) {
-            sqlite3_exec(conn_->handle(), "ROLLBACK TO tarvix_add; RELEASE tarvix_add", nullptr, nullptr, nullptr);
+            undo();
             throw;
         }
-        conn_->exec("RELEASE tarvix_add");
         pending_ = Pending::None;
         if (loaded_)
             refreshRow(rowid, rows_.size());
