@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 window() {
   local title="$1" id
   for _ in $(seq 1 300); do
-    id="$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | head -n 1)"
+    id="$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | head -n 1)"
     [ -n "$id" ] && { echo "$id"; return 0; }
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.1
