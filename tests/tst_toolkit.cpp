@@ -202,6 +202,8 @@ private slots:
     void sortedListRomanianOrder();
     void newIndexAndItemDataStayWithItem();
     void equalTextsKeepArrivalOrder();
+    void fullListSortedWithItsData();
+    void unloadFromOwnHandlerEndsShow();
     void unsortedListKeepsArrivalOrder();
     void listIndexWriteSelectsAndClicks_data();
     void listIndexWriteSelectsAndClicks();
@@ -720,6 +722,49 @@ void TstToolkit::equalTextsKeepArrivalOrder() {
     f.List1.AddItem("A");
     QCOMPARE(static_cast<std::int16_t>(f.List1.NewIndex()), std::int16_t(3));
     f.Unload();
+}
+
+void TstToolkit::fullListSortedWithItsData() {
+    MainForm f;
+    f.Load();
+    const QString letters = QStringLiteral("AĂÂBIÎSȘŞTȚŢZ 1");
+    QStringList texts;
+    for (int i = 0; i < 32767; ++i) {
+        QString t;
+        for (int k = 0, v = i * 7919 + 13; k < 4; ++k, v /= letters.size()) t += letters.at(v % letters.size());
+        texts << t;
+        f.List1.AddItem(t);
+        f.List1.setItemData(f.List1.NewIndex(), i);
+    }
+    QCOMPARE(f.List1.ListCount(), std::int16_t(32767));
+    f.List1.setListIndex(0);
+    for (std::int16_t i = 0; i < 32767; ++i) {
+        QCOMPARE(f.List1.List(i), texts[f.List1.ItemData(i)]);
+        if (i > 0) QVERIFY(RomanianCompare(f.List1.List(i - 1), f.List1.List(i)) <= 0);
+    }
+    int number = 0;
+    try {
+        f.List1.AddItem("PREA MULTE");
+    } catch (const EngineError& e) {
+        number = e.Number();
+    }
+    QCOMPARE(number, tkerr::Overflow);
+    QCOMPARE(f.List1.ListCount(), std::int16_t(32767));
+    f.Unload();
+}
+
+void TstToolkit::unloadFromOwnHandlerEndsShow() {
+    MainForm f;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(f.widget()));
+        QTest::mouseClick(f.Command2.widget(), Qt::LeftButton);  // Command2_Click unloads
+    });
+    f.Show();
+    QVERIFY(!f.IsLoaded());
+    QCOMPARE(f.log.mid(f.log.size() - 2), QStringList({"Command2_Click", "Main_Unload"}));
+    // Loads afresh when shown again.
+    whileShown(f, [] {});
+    QCOMPARE(f.log.count("Main_Load"), 2);
 }
 
 void TstToolkit::unsortedListKeepsArrivalOrder() {
