@@ -617,9 +617,9 @@ void ListControl::setItemData(NewItem item, std::int32_t value) {
 
 void ListControl::userPicked(int row) {
     if (syncing_ || row < 0 || row >= static_cast<int>(store_->size())) return;
-    // The view shows settled rows only.
-    if (!store_->settled()) syncView();
+    // The item the user saw at that row, before pending items take their places.
     store_->selectedId = store_->at(static_cast<std::size_t>(row)).id;
+    if (!store_->settled()) syncView();
     Dispatch([this] {
         if (Click) Click();
     });
@@ -1108,6 +1108,7 @@ namespace {
 // Qt's own texts a user of this program meets, when Qt ships no Romanian file.
 class RomanianQtTexts : public QTranslator {
 public:
+    explicit RomanianQtTexts(QObject* parent) : QTranslator(parent) {}
     bool isEmpty() const override { return false; }
     QString translate(const char* context, const char* source, const char* disambiguation, int n) const override {
         Q_UNUSED(disambiguation);
@@ -1137,7 +1138,7 @@ void InstallLook() {
         QCoreApplication::installTranslator(qtTexts);
     } else {
         delete qtTexts;
-        QCoreApplication::installTranslator(new RomanianQtTexts);
+        QCoreApplication::installTranslator(new RomanianQtTexts(qApp));
     }
     QFont font;
     if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))) {

@@ -25,7 +25,10 @@ namespace tarvix {
 
 // The one error boundary: every event handler runs through here. An error
 // that escapes a handler shows one message box (number and text) and ends
-// the program; while that box is up, every other handler is dropped.
+// the program; while that box is up, every other handler is dropped. After
+// an error in an event raised from inside another handler (a Change raised by
+// setText, say), the outer handler stops at that toolkit call too. The
+// toolkit's own error numbers and texts are in ToolkitText.h.
 void Dispatch(const std::function<void()>& handler);
 
 // Test seam: what "end the program" does (default: flush and _exit(status)).
