@@ -100,25 +100,28 @@ public:
 
     void change(long seq)
     {
+        // Each table hovers around kFull rows: past it, its adds turn into deletes.
         const int roll = pick(100);
-        const bool big = state_.words.size() + state_.chapters.size() > 120;
-        if (roll < (big ? 10 : 22))
-            add(seq, true);
-        else if (roll < (big ? 20 : 37))
-            add(seq, false);
-        else if (roll < 52)
+        const bool wordsFull = state_.words.size() > kFull, chaptersFull = state_.chapters.size() > kFull;
+        if (roll < 20)
+            wordsFull ? deleteRow(seq, true) : add(seq, true);
+        else if (roll < 35)
+            chaptersFull ? deleteRow(seq, false) : add(seq, false);
+        else if (roll < 50)
             modify(seq, pick(2) == 0);
-        else if (roll < (big ? 66 : 59))
+        else if (roll < 58)
             deleteRow(seq, true);
-        else if (roll < (big ? 74 : 64))
+        else if (roll < 64)
             deleteRow(seq, false);
-        else if (roll < 90)
+        else if (roll < 88)
             addLink(seq);
         else
             deleteLink(seq);
     }
 
 private:
+    static constexpr std::size_t kFull = 80;
+
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
 
     // Upper-case Romanian words as the editors save them, now and then with
