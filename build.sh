@@ -11,7 +11,7 @@ runDir="$here/run"
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev libbenchmark-dev sqlite3
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
   xvfb xauth xdotool imagemagick desktop-file-utils appstream
   clang-14 libclang-rt-14-dev
 )

@@ -20,6 +20,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -1128,6 +1130,40 @@ public:
 
 }  // namespace
 
+namespace {
+
+// Frames are a thin line on the white window, not a tinted panel.
+class WhiteFrameStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_FrameGroupBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->save();
+        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
+
+// The program's font: MS Sans Serif where installed, else one of the same
+// width, so captions fit where the designer placed the counts beside them.
+QFont programFont() {
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "Arimo",
+                               "Nimbus Sans", "Helvetica"})
+        if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive))
+            return QFont(QString::fromLatin1(family));
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies({font.family(), QStringLiteral("sans-serif")});
+    return font;
+}
+
+}  // namespace
+
 void InstallLook() {
     static bool done = false;
     if (done || !qApp) return;
@@ -1140,13 +1176,8 @@ void InstallLook() {
         delete qtTexts;
         QCoreApplication::installTranslator(new RomanianQtTexts(qApp));
     }
-    QFont font;
-    if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))) {
-        font = QFont(QStringLiteral("MS Sans Serif"));
-    } else {
-        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        font.setFamilies({font.family(), QStringLiteral("sans-serif")});
-    }
+    QApplication::setStyle(new WhiteFrameStyle);
+    QFont font = programFont();
     font.setPointSizeF(8.25);
     font.setBold(false);
     QApplication::setFont(font);

@@ -74,7 +74,7 @@ struct ControlProps {
     bool sorted = false;        // ListBox, ComboBox: Romanian order
     bool bold = false;
     int comboStyle = 2;         // ComboBox: only 2 (drop-down list) exists
-    std::optional<QColor> backColor;
+    std::optional<QColor> backColor = std::nullopt;
     const char* picture = nullptr;   // Image: a Qt resource path (":/icons/a.png")
     int interval = 0;           // Timer: milliseconds, 0 = never fires
     const char* accessibleName = nullptr;  // overrides the name taken from the nearby label/frame
