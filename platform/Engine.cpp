@@ -308,15 +308,12 @@ void Recordset::load(const QString& sql, const std::vector<Variant>& params)
         conn_->bind(st, static_cast<int>(i + 1), params[i]);
     const int first = kind_ == Kind::Query ? 0 : 1;  // table rows carry their rowid first
     const int count = sqlite3_column_count(st);
-    rows_.clear();
+    cells_.clear();
     rowids_.clear();
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        std::vector<Variant> row;
-        row.reserve(static_cast<std::size_t>(count - first));
         for (int c = first; c < count; ++c)
-            row.push_back(conn_->column(st, c));
-        rows_.push_back(std::move(row));
+            cells_.push_back(conn_->column(st, c));
         if (first)
             rowids_.push_back(sqlite3_column_int64(st, 0));
     }
@@ -345,7 +342,7 @@ void Recordset::ensureLoaded()
 bool Recordset::Eof() const
 {
     const_cast<Recordset*>(this)->ensureLoaded();
-    return pos_ >= rows_.size();
+    return pos_ >= rowCount();
 }
 
 void Recordset::ensureCurrent() const
@@ -372,7 +369,7 @@ void Recordset::Move(std::int32_t rows)
     const std::int64_t to = static_cast<std::int64_t>(pos_) + rows;
     if (to < 0)
         throw EngineError(err::NoCurrentRecord, QStringLiteral("Nu există un rând curent înaintea primului rând."));
-    pos_ = std::min<std::size_t>(static_cast<std::size_t>(to), rows_.size());
+    pos_ = std::min<std::size_t>(static_cast<std::size_t>(to), rowCount());
 }
 
 std::int32_t Recordset::AbsolutePosition() const
@@ -392,11 +389,15 @@ std::int32_t Recordset::RecordCount()
         return static_cast<std::int32_t>(std::min<sqlite3_int64>(sqlite3_column_int64(st, 0), INT32_MAX));
     }
     ensureLoaded();
-    return static_cast<std::int32_t>(std::min<std::size_t>(rows_.size(), INT32_MAX));
+    return static_cast<std::int32_t>(std::min<std::size_t>(rowCount(), INT32_MAX));
 }
 
 int Recordset::column(const QString& name) const
 {
+    // A loop over the rows asks by the same few names again and again.
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i].size() == name.size() && names_[i] == name)
+            return static_cast<int>(i);
     for (std::size_t i = 0; i < names_.size(); ++i)
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
@@ -417,7 +418,7 @@ Field Recordset::Fields(const QString& name) const
     if (pending_ == Pending::Adding)
         return {Variant()};
     ensureCurrent();
-    return {rows_[pos_][static_cast<std::size_t>(c)]};
+    return {cell(pos_, static_cast<std::size_t>(c))};
 }
 
 Recordset::FieldSetter Recordset::Collect(const QString& name)
@@ -456,7 +457,8 @@ void Recordset::Edit()
     if (kind_ == Kind::Query)
         throw EngineError(err::ReadOnly, QStringLiteral("Rezultatul unei interogări nu poate fi modificat."));
     pending_ = Pending::Editing;
-    pendingValues_ = rows_[pos_];
+    pendingValues_.assign(cells_.begin() + static_cast<std::ptrdiff_t>(pos_ * names_.size()),
+                          cells_.begin() + static_cast<std::ptrdiff_t>((pos_ + 1) * names_.size()));
     pendingSet_.assign(names_.size(), false);
 }
 
@@ -468,14 +470,13 @@ void Recordset::refreshRow(std::int64_t rowid, std::size_t at)
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_ROW)
         conn_->fail(rc == SQLITE_DONE ? SQLITE_INTERNAL : rc);
-    std::vector<Variant> row;
-    for (int c = 1; c < sqlite3_column_count(st); ++c)
-        row.push_back(conn_->column(st, c));
-    if (at == rows_.size()) {
-        rows_.push_back(std::move(row));
+    if (at == rowCount()) {
+        for (int c = 1; c < sqlite3_column_count(st); ++c)
+            cells_.push_back(conn_->column(st, c));
         rowids_.push_back(rowid);
     } else {
-        rows_[at] = std::move(row);
+        for (int c = 1; c < sqlite3_column_count(st); ++c)
+            cells_[at * names_.size() + static_cast<std::size_t>(c - 1)] = conn_->column(st, c);
     }
 }
 
@@ -533,7 +534,7 @@ void Recordset::Update(int, bool)
         }
         pending_ = Pending::None;
         if (loaded_)
-            refreshRow(rowid, rows_.size());
+            refreshRow(rowid, rowCount());
     } else {
         const std::int64_t rowid = rowids_[pos_];
         if (!cols.isEmpty()) {
@@ -575,7 +576,8 @@ void Recordset::Close()
     ensureOpen();
     open_ = false;
     pending_ = Pending::None;
-    rows_.clear();
+    cells_.clear();
+    cells_.shrink_to_fit();
     rowids_.clear();
 }
 
@@ -768,7 +770,8 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
     if (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” sau dosarul „%2” poate fi doar citit; Tarvix are "
                                                         "nevoie să scrie în ele.").arg(info.fileName(), describeFolder(info)));
-    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE);
+    // One thread uses a connection, so SQLite need not lock around every call.
+    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     try {
         conn->loadSchema();
     } catch (const EngineError& e) {
@@ -793,7 +796,7 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
     if (info.exists())
         throw EngineError(err::AlreadyExists, QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.")
                                                   .arg(info.fileName(), describeFolder(info)));
-    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     conn->exec("PRAGMA journal_mode = DELETE");
     conn->loadSchema();
     return std::unique_ptr<Database>(new Database(std::move(conn)));

@@ -152,7 +152,10 @@ private:
     Kind kind_;
     const detail::TableInfo* table_ = nullptr;  // for Table and Dynaset
     std::vector<QString> names_;
-    std::vector<std::vector<Variant>> rows_;
+    // Rows one after another, names_.size() cells each: one allocation for a whole table.
+    std::vector<Variant> cells_;
+    std::size_t rowCount() const { return names_.empty() ? 0 : cells_.size() / names_.size(); }
+    const Variant& cell(std::size_t row, std::size_t column) const { return cells_[row * names_.size() + column]; }
     std::vector<std::int64_t> rowids_;
     std::size_t pos_ = 0;
     bool loaded_ = false;
