@@ -58,6 +58,7 @@ private slots:
     void inputHandsOverAtOnce_data();
     void inputHandsOverAtOnce();
     void countPassesTopWithMainWindowOpen();
+    void unopenableStoreGivesOneBox_data();
     void unopenableStoreGivesOneBox();
     void programEndsWhenTheMainWindowCloses();
 
@@ -151,20 +152,91 @@ void StartupTest::countPassesTopWithMainWindowOpen()
     QCOMPARE(messages_, QStringList{});
 }
 
+void StartupTest::unopenableStoreGivesOneBox_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing") << "missing" << err::FileNotFound;
+    QTest::newRow("0 bytes") << "empty" << err::NotAStore;
+    QTest::newRow("store cut in half") << "truncated" << err::Corrupt;
+    QTest::newRow("random bytes") << "random" << err::NotAStore;
+    QTest::newRow("older Access file") << "access" << err::NotAStore;
+    QTest::newRow("text file") << "text" << err::NotAStore;
+    QTest::newRow("a table missing") << "no table" << err::NotAStore;
+    QTest::newRow("a field missing") << "no field" << err::NotAStore;
+    QTest::newRow("locked by another copy") << "locked" << err::Locked;
+}
+
 void StartupTest::unopenableStoreGivesOneBox()
 {
-    TempStore folderOnly(false);
+    QFETCH(QString, kind);
+    QFETCH(int, number);
+    TempStore store(kind != "missing");
+    std::unique_ptr<Database> holder;
+    const int timeout = DBEngine::BusyTimeoutMs;
+    DBEngine::BusyTimeoutMs = 200;
+    auto write = [&](const QByteArray& bytes) {
+        QFile f(store.file());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    if (kind == "truncated") {
+        for (int i = 0; i < 300; ++i)
+            store.addWord(QString("CUVANT %1").arg(i));
+        store.other().Close();
+        QFile f(store.file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray all = f.readAll();
+        f.close();
+        write(all.left(all.size() / 2));
+    } else if (kind == "empty") {
+        write({});
+    } else if (kind == "random") {
+        QByteArray bytes(8192, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7919 + 13) % 251);
+        write(bytes);
+    } else if (kind == "access") {
+        write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4096, '\0'));
+    } else if (kind == "text") {
+        write("cuvânt,capitol\nARBORE,GRAFURI\n");
+    } else if (kind == "no table") {
+        store.other().ExecuteScript("DROP TABLE tblLegatura");
+        store.other().Close();
+    } else if (kind == "no field") {
+        store.other().ExecuteScript("ALTER TABLE tblCapitol RENAME COLUMN Capitol TO Titlu");
+        store.other().Close();
+    } else if (kind == "locked") {
+        holder = DBEngine().OpenDatabase(store.file());
+        holder->ExecuteScript("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
+    }
+    QByteArray before;
+    if (QFile::exists(store.file())) {
+        QFile f(store.file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        before = f.readAll();
+    }
+
     frmLogo logo;
     logo.ShowStartup();
     Dispatch([&] { logo.Timer1_Timer(); });
+    DBEngine::BusyTimeoutMs = timeout;
     QCOMPARE(messages_.size(), 1);
-    QVERIFY2(messages_[0].contains("3024") && messages_[0].contains("Dictionar.mdb"), qPrintable(messages_[0]));
+    QVERIFY2(messages_[0].contains(QString::number(number)) && messages_[0].contains("Dictionar.mdb"),
+             qPrintable(messages_[0]));
     QVERIFY(ended_ != 0 && ended_ != -1);
     // A further tick, or a click, while the error stands raises nothing more.
     Dispatch([&] { logo.Timer1_Timer(); });
     QTest::mouseClick(logo.widget(), Qt::LeftButton);
     QCOMPARE(messages_.size(), 1);
-    QVERIFY(!QFile::exists(folderOnly.file()));
+
+    holder.reset();
+    QCOMPARE(QFile::exists(store.file()), kind != "missing");  // never made
+    if (kind != "missing") {
+        QFile f(store.file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll() == before);  // nor changed
+    }
 }
 
 void StartupTest::programEndsWhenTheMainWindowCloses()
