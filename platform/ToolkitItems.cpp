@@ -58,20 +58,21 @@ bool ItemStore::settle() {
     // Sort small records rather than the items; the index keeps equal texts in arrival order.
     struct Rec {
         std::uint64_t p0, p1;
+        std::uint32_t offset, length;  // the whole key, read only when the prefixes tie
         std::uint32_t index;
     };
     std::vector<Rec> recs(n);
     for (std::size_t i = 0; i < n; ++i) {
         const Item& it = items_[first + i];
-        recs[i] = {it.prefix0, it.prefix1, static_cast<std::uint32_t>(first + i)};
+        recs[i] = {it.prefix0, it.prefix1, it.keyOffset, it.keyLength, static_cast<std::uint32_t>(first + i)};
     }
-    std::sort(recs.begin(), recs.end(), [this](const Rec& a, const Rec& b) {
+    const char* keys = keys_.constData();
+    std::sort(recs.begin(), recs.end(), [keys](const Rec& a, const Rec& b) {
         if (a.p0 != b.p0) return a.p0 < b.p0;
         if (a.p1 != b.p1) return a.p1 < b.p1;
-        const Item& x = items_[a.index];
-        const Item& y = items_[b.index];
-        if (before(x, y)) return true;
-        if (before(y, x)) return false;
+        const int c = std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
+        if (c != 0) return c < 0;
+        if (a.length != b.length) return a.length < b.length;
         return a.index < b.index;
     });
     std::vector<Item> tail;
