@@ -88,35 +88,35 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out) {
     const auto& t = table();
     const qsizetype n = text.size();
     const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
-    // One look-up per unit; most texts fit the buffer on the stack.
-    Weight local[128];
-    std::vector<Weight> heap;
-    Weight* w = local;
-    if (n > 128) {
-        heap.resize(static_cast<std::size_t>(n));
-        w = heap.data();
-    }
-    for (qsizetype i = 0; i < n; ++i) w[i] = weightOf(s[i], t);
-
     const qsizetype start = out.size();
     // Upper bound: primaries + end, two levels + ends, the units.
     out.resize(start + n * 6 + 4);
     auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
+    // Most texts are plain upper-case letters: their accent and case levels are empty.
+    bool plain = true;
     for (qsizetype i = 0; i < n; ++i) {
-        *p++ = static_cast<std::uint8_t>(w[i].primary >> 8);
-        *p++ = static_cast<std::uint8_t>(w[i].primary);
+        const Weight w = weightOf(s[i], t);
+        *p++ = static_cast<std::uint8_t>(w.primary >> 8);
+        *p++ = static_cast<std::uint8_t>(w.primary);
+        plain = plain && w.accent == kPlain && w.lower == kPlain;
     }
     *p++ = 0;
     *p++ = 0;
-    for (int level = 0; level < 2; ++level) {
-        std::uint8_t* lastSignificant = p;
-        for (qsizetype i = 0; i < n; ++i) {
-            const std::uint8_t b = level == 0 ? w[i].accent : w[i].lower;
-            *p++ = b;
-            if (b != kPlain) lastSignificant = p;
-        }
-        p = lastSignificant;
+    if (plain) {
         *p++ = kLevelEnd;
+        *p++ = kLevelEnd;
+    } else {
+        for (int level = 0; level < 2; ++level) {
+            std::uint8_t* lastSignificant = p;
+            for (qsizetype i = 0; i < n; ++i) {
+                const Weight w = weightOf(s[i], t);
+                const std::uint8_t b = level == 0 ? w.accent : w.lower;
+                *p++ = b;
+                if (b != kPlain) lastSignificant = p;
+            }
+            p = lastSignificant;
+            *p++ = kLevelEnd;
+        }
     }
     for (qsizetype i = 0; i < n; ++i) {
         *p++ = static_cast<std::uint8_t>(s[i] >> 8);

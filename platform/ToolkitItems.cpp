@@ -67,14 +67,40 @@ bool ItemStore::settle() {
         recs[i] = {it.prefix0, it.prefix1, it.keyOffset, it.keyLength, static_cast<std::uint32_t>(first + i)};
     }
     const char* keys = keys_.constData();
-    std::sort(recs.begin(), recs.end(), [keys](const Rec& a, const Rec& b) {
+    auto less = [keys](const Rec& a, const Rec& b) {
         if (a.p0 != b.p0) return a.p0 < b.p0;
         if (a.p1 != b.p1) return a.p1 < b.p1;
         const int c = std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
         if (c != 0) return c < 0;
         if (a.length != b.length) return a.length < b.length;
         return a.index < b.index;
-    });
+    };
+    if (n < 512) {
+        std::sort(recs.begin(), recs.end(), less);
+    } else {
+        // A long list: a stable radix pass per byte of the first prefix (bytes all alike are
+        // skipped), then only the runs that share it are compared in full.
+        std::vector<Rec> spare(n);
+        for (int shift = 0; shift < 64; shift += 8) {
+            std::size_t count[256] = {};
+            for (const Rec& r : recs) ++count[(r.p0 >> shift) & 0xFF];
+            if (count[(recs[0].p0 >> shift) & 0xFF] == n) continue;
+            std::size_t at = 0;
+            for (std::size_t& c : count) {
+                const std::size_t k = c;
+                c = at;
+                at += k;
+            }
+            for (const Rec& r : recs) spare[count[(r.p0 >> shift) & 0xFF]++] = r;
+            recs.swap(spare);
+        }
+        for (std::size_t i = 0; i < n;) {
+            std::size_t j = i + 1;
+            while (j < n && recs[j].p0 == recs[i].p0) ++j;
+            if (j - i > 1) std::sort(recs.begin() + static_cast<std::ptrdiff_t>(i), recs.begin() + static_cast<std::ptrdiff_t>(j), less);
+            i = j;
+        }
+    }
     std::vector<Item> tail;
     tail.reserve(n);
     for (const Rec& r : recs) tail.push_back(std::move(items_[r.index]));
