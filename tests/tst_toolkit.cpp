@@ -741,6 +741,8 @@ void TstToolkit::fullListSortedWithItsData() {
     for (std::int16_t i = 0; i < 32767; ++i) {
         QCOMPARE(f.List1.List(i), texts[f.List1.ItemData(i)]);
         if (i > 0) QVERIFY(RomanianCompare(f.List1.List(i - 1), f.List1.List(i)) <= 0);
+        // Equal texts keep the order they arrived in.
+        if (i > 0 && f.List1.List(i - 1) == f.List1.List(i)) QVERIFY(f.List1.ItemData(i - 1) < f.List1.ItemData(i));
     }
     int number = 0;
     try {
