@@ -286,14 +286,7 @@ private slots:
         });
     }
 
-    void enterKey_data()
-    {
-        QTest::addColumn<bool>("words");
-        QTest::addColumn<bool>("modify");
-        for (bool words : {false, true})
-            for (bool modify : {false, true})
-                QTest::addRow("%s %s", words ? "dictionar" : "capitole", modify ? "modify" : "add") << words << modify;
-    }
+    void enterKey_data() { editorAndModeRows(); }
     void enterKey()
     {
         QFETCH(bool, words);

@@ -56,6 +56,16 @@ inline Info info(bool words)
             "Acest capitol existã deja în baza de date !"};
 }
 
+// Rows for each editor, adding and modifying: columns "words" and "modify".
+inline void editorAndModeRows()
+{
+    QTest::addColumn<bool>("words");
+    QTest::addColumn<bool>("modify");
+    for (bool words : {false, true})
+        for (bool modify : {false, true})
+            QTest::addRow("%s %s", words ? "dictionar" : "capitole", modify ? "modify" : "add") << words << modify;
+}
+
 inline std::unique_ptr<Editor> make(bool words)
 {
     if (words)

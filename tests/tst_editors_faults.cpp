@@ -168,14 +168,7 @@ private slots:
         QVERIFY(!opened);
     }
 
-    void saveRefused_data()
-    {
-        QTest::addColumn<bool>("words");
-        QTest::addColumn<bool>("modify");
-        for (bool words : {false, true})
-            for (bool modify : {false, true})
-                QTest::addRow("%s %s", words ? "dictionar" : "capitole", modify ? "modify" : "add") << words << modify;
-    }
+    void saveRefused_data() { editorAndModeRows(); }
     void saveRefused()
     {
         QFETCH(bool, words);
