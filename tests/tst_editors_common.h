@@ -8,6 +8,7 @@
 #include "platform/Toolkit.h"
 #include "resources/Resources.h"
 #include "store/Global.h"
+#include "support/BoxLog.h"
 #include "support/TempStore.h"
 
 #include <QApplication>
@@ -25,11 +26,7 @@ namespace edtest {
 using namespace tarvix;
 using tarvix::test::TempStore;
 
-struct Box {
-    QString text;
-    int style;
-    QString title;
-};
+using tarvix::test::Box;
 
 // The values by which the two editors differ, as a user meets them.
 struct Info {
@@ -89,26 +86,15 @@ inline void type(Editor& e, const QString& text)
     }
 }
 
-class Session {
+class Session : public tarvix::test::BoxLog {
 public:
     std::optional<TempStore> store;
-    std::vector<Box> boxes;
-    std::deque<int> answers;
-    std::optional<int> endedWith;
 
     void install()
     {
         InitResources();
         InstallLook();
-        MsgBoxHook = [this](const QString& text, int style, const QString& title) {
-            boxes.push_back({text, style, title});
-            if (answers.empty())
-                return (style & vbYesNo) ? vbNo : vbOK;
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        };
-        EndProgramHook = [this](int status) { endedWith = status; };
+        installHooks();
     }
 
     void open(int busyTimeoutMs = 5000)
@@ -117,9 +103,7 @@ public:
         DBEngine::BusyTimeoutMs = busyTimeoutMs;
         Global::db = DBEngine().OpenDatabase(QString::fromUtf8(kStoreFileName));
         DBEngine::BusyTimeoutMs = 5000;
-        boxes.clear();
-        answers.clear();
-        endedWith.reset();
+        clearLog();
     }
 
     // An error that reached the toolkit's boundary is a failure of the test that caused it.

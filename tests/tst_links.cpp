@@ -4,6 +4,7 @@
 #include "platform/Toolkit.h"
 #include "resources/Resources.h"
 #include "store/Global.h"
+#include "support/BoxLog.h"
 #include "support/TempStore.h"
 
 #include <QApplication>
@@ -24,12 +25,6 @@ using tarvix::test::TempStore;
 
 namespace {
 
-struct Box {
-    QString text;
-    int style;
-    QString title;
-};
-
 const QString kDuplicateText = QStringLiteral("Acest capitol este deja în listã !");
 
 QString removalQuestion(const QString& title)
@@ -40,16 +35,13 @@ QString removalQuestion(const QString& title)
 
 }  // namespace
 
-class TestLinks : public QObject {
+class TestLinks : public QObject, private tarvix::test::BoxLog {
     Q_OBJECT
 
 private:
     std::optional<TempStore> store;
     std::unique_ptr<frmDictionar> words;
     std::unique_ptr<frmLegatura> links;
-    std::vector<Box> boxes;
-    std::deque<int> answers;
-    std::optional<int> endedWith;
 
     // The window as the words editor leaves it: its word box holds the word,
     // the shared key names a word.
@@ -92,24 +84,14 @@ private slots:
     {
         InitResources();
         InstallLook();
-        MsgBoxHook = [this](const QString& text, int style, const QString& title) {
-            boxes.push_back({text, style, title});
-            if (answers.empty())
-                return (style & vbYesNo) ? vbNo : vbOK;
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        };
-        EndProgramHook = [this](int status) { endedWith = status; };
+        installHooks();
     }
 
     void init()
     {
         store.emplace();
         Global::db = DBEngine().OpenDatabase(QString::fromUtf8(kStoreFileName));
-        boxes.clear();
-        answers.clear();
-        endedWith.reset();
+        clearLog();
     }
 
     void cleanup()
