@@ -730,16 +730,6 @@ QString describeFolder(const QFileInfo& info)
     return QDir::toNativeSeparators(info.absolutePath());
 }
 
-// An Access file is the likeliest foreign file to meet under this name.
-bool looksLikeAccessFile(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = f.read(32);
-    return head.contains("Standard Jet DB") || head.contains("Standard ACE DB");
-}
-
 std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
 {
     auto conn = std::make_shared<Connection>();
@@ -757,6 +747,15 @@ std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
 
 }  // namespace
 
+bool IsJetFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray signature = f.read(19).mid(4);
+    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
 {
     const QFileInfo info(QDir::current(), name);
@@ -766,6 +765,12 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
     if (!info.isReadable())
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
                                                           "lipsește permisiunea.").arg(info.fileName(), describeFolder(info)));
+    // An old dictionary is the likeliest foreign file to meet under this name.
+    if (IsJetFile(info.absoluteFilePath()) && !(OnJetFile && OnJetFile(info.absoluteFilePath())))
+        throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai "
+                                                         "veche, nu una Tarvix. Datele lui se pot aduce cu comanda "
+                                                         "„tarvix-db convert %1”, care păstrează originalul alături.")
+                                              .arg(info.fileName(), describeFolder(info)));
     // The program writes; finding out only at the first save would lose the user's typing.
     if (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” sau dosarul „%2” poate fi doar citit; Tarvix are "
@@ -775,10 +780,6 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
     try {
         conn->loadSchema();
     } catch (const EngineError& e) {
-        if (e.Number() == err::NotAStore && looksLikeAccessFile(info.absoluteFilePath()))
-            throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” este o bază de date Access mai veche, nu una "
-                                                             "Tarvix. Faceți un fișier nou cu „tarvix-db create” și "
-                                                             "aduceți datele cu „tarvix-db import”.").arg(info.fileName()));
         if (e.Number() == err::NotAStore)
             throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” din dosarul „%2” nu este o bază de date "
                                                              "Tarvix.").arg(info.fileName(), describeFolder(info)));

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -210,6 +211,14 @@ public:
     std::unique_ptr<Database> CreateDatabase(const QString& name);
     // How long a write waits for another copy's lock before failing with Locked.
     static inline int BusyTimeoutMs = 5000;
+    // Asked when the file to open is an older Jet (Access) file, with its full
+    // path: true once a Tarvix store stands in its place, false to refuse it.
+    // The program sets it at start-up; unset, such a file is refused.
+    using JetFileHandler = std::function<bool(const QString& path)>;
+    static inline JetFileHandler OnJetFile;
 };
+
+// True for a file that begins like a Jet or ACE (Access) database.
+bool IsJetFile(const QString& path);
 
 }  // namespace tarvix
