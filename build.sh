@@ -14,7 +14,11 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   xvfb xauth xdotool imagemagick desktop-file-utils appstream
   clang-14 libclang-rt-14-dev
+  mdbtools
 )
+# Node and npm for the tests' second reader of old Access files; this machine's own stay.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 
 install_missing() {
   local missing=()
@@ -36,6 +40,14 @@ compile() {
   cmake --build "$build" -j "$(nproc)"
 }
 
+# mdb-reader, pinned, in the build folder: the Jet writer's test reads its files with it.
+mdb_reader() {
+  command -v node >/dev/null && command -v npm >/dev/null || return 0
+  [ -e "$build/npm/node_modules/mdb-reader/package.json" ] && return 0
+  npm install --no-audit --no-fund --prefix "$build/npm" mdb-reader@3.2.0 \
+    || echo "Nu am putut instala mdb-reader: testul scriitorului Jet îl va sări." >&2
+}
+
 sample_store() {
   mkdir -p "$runDir"
   if [ ! -e "$runDir/Dictionar.mdb" ]; then
@@ -55,6 +67,7 @@ case "${1:-}" in
   test)
     install_missing
     compile
+    mdb_reader
     sample_store
     cd "$build"
     ctest --output-on-failure -j "$(nproc)"

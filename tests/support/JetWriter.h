@@ -1,0 +1,101 @@
+// A small writer of Access 97 (Jet 3) and Access 2000-2003 (Jet 4) files, so the
+// importer's tests, benchmarks and fixtures have old dictionaries to read.
+// It writes what libmdb and mdb-reader need: a masked header, the MSysObjects
+// catalog, one table definition page per table, rows packed into data pages,
+// and inline or reference usage maps. No indexes, no memo values.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace tarvix::test {
+
+struct JetColumn {
+    QString name;
+    enum Kind { Long, Text } kind;
+    int maxChars = 255;  // Text only: 1..255
+};
+
+using JetValue = std::optional<std::variant<qint32, QString>>;  // nullopt = NULL
+
+struct JetRow {
+    std::vector<JetValue> values;  // one per column
+    bool deleted = false;          // kept on its page, flagged 0xC000 as Access does
+};
+
+struct JetTable {
+    QString name;
+    std::vector<JetColumn> columns;
+    std::vector<JetRow> rows;
+};
+
+struct JetOptions {
+    int version = 4;            // 3 = Access 97 (Jet 3, 2048-byte pages, texts in a code page); 4 = Access 2000-2003 (Jet 4, 4096-byte pages, UCS-2)
+    int codePage = 1250;        // Jet 3: the code page written in the header and in each text column; texts are encoded with it
+    int columnCodePage = 0;     // Jet 3: if non-zero, written in the columns instead (to test a header/column mismatch)
+    int textCodePage = 0;       // Jet 3: if non-zero, texts are encoded with it instead (bytes the header misnames)
+    bool compressText = false;  // Jet 4: write texts with Unicode compression (0xFF 0xFE ...) where possible
+    bool forceReferenceMaps = false;  // reference usage maps (0x05 pages) even for tables an inline map would cover
+};
+
+// The file's bytes. Throws std::invalid_argument for tables it cannot write
+// (a value of the wrong kind, a text longer than its column or not encodable
+// in the Jet 3 code page, a row too long for a page).
+QByteArray WriteJet(const std::vector<JetTable>& tables, const JetOptions& options);
+// Throws std::runtime_error on I/O failure.
+void WriteJetFile(const QString& path, const std::vector<JetTable>& tables, const JetOptions& options);
+
+// A text as a reader decoding with the right code page gets it back. Jet 4
+// keeps every text; CP1250 has no comma-below letters, so Jet 3 writes
+// ș ț Ș Ț as the cedilla letters ş ţ Ş Ţ (0xBA 0xFE 0xAA 0xDE), as Windows did.
+QString JetReadBack(const QString& text, const JetOptions& options);
+
+// The three tables of an old Tarvix dictionary (tblDictionar(ID_Cuvant Long, Cuvant Text 50),
+// tblCapitol(ID_Capitol Long, Capitol Text 255), tblLegatura(ID_Cuvant Long, ID_Capitol Long)).
+std::vector<JetTable> DictionaryTables(const std::vector<std::pair<qint32, JetValue>>& words,
+                                       const std::vector<std::pair<qint32, JetValue>>& chapters,
+                                       const std::vector<std::pair<JetValue, JetValue>>& links);
+
+// The standard Romanian fixture: tblDictionar, tblCapitol, tblLegatura in that order.
+//
+// tblDictionar (ID_Cuvant, Cuvant)          | tblCapitol (ID_Capitol, Capitol)
+//   1  "măr"                                |   1  "Introducere"
+//   2  "STIVĂ"            folds like 3      |   2  "Țări și orașe"         comma letters, folds like 3
+//   3  "stivă"                              |   3  "Ţări şi oraşe"         cedilla letters
+//   4  "ŞI"               cedilla Ş         |   4  NULL
+//   5  "şi"               cedilla ş         |   5  ""                      empty
+//   6  "Ştiinţă"          cedilla, folds like 7 and 8
+//   7  "știință"          comma letters     |   6  "   Istoria României   " blanks both sides
+//   8  "ȘTIINȚĂ"          comma capitals    |   7  255 characters: "Capitolul lung: " then
+//   9  NULL                                 |      "Învățământ și știință în România. " repeated, cut to 255
+//  10  ""                 empty             |   8  "Capitol șters"          DELETED
+//  11  "  pâine  "        blanks both sides |   9  "Titlu cu \"ghilimele\" în el"
+//  12  "ÎNGER"                              |  10  "ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ"
+//  13  "șters"            DELETED           |  11  "Ă Â Î Ș Ț ă â î ș ț"
+//  14  "anticonstituționalităților"  26 characters (more than 25)
+//  15  "cuvânt \"citat\""  double quotes
+//  16  "Ţară"             cedilla Ţ
+//  17  "ăâîșț ĂÂÎȘȚ"
+//  18  NULL               DELETED
+//
+// tblLegatura (ID_Cuvant, ID_Capitol), in row order:
+//   (1,1) (2,2) (3,2) (4,3) (5,3) (6,10) (7,10) (8,2) (11,6) (12,9) (14,7) (15,9) (16,2) (17,11)
+//   (1,1) (2,2)        duplicates of live links
+//   (99,1) (1,99)      orphans: no such word, no such chapter
+//   (13,1) (1,8)       point at the deleted word 13 and the deleted chapter 8
+//   (NULL,2) (3,NULL)  a NULL key on either side
+//   (10,5) DELETED, (9,4)  a link to the NULL-text word and chapter
+// Live rows: 16 of 18 words, 10 of 11 chapters, 23 of 24 links.
+std::vector<JetTable> RomanianFixture();
+
+// A dictionary of `words` generated distinct words ("CUVÂNT 00001", some with
+// ă â î ș ț), `chapters` titles and `links` distinct pairs spread over all of
+// them; the same counts always give the same file.
+std::vector<JetTable> LargeDictionary(int words, int chapters, int links);
+
+}  // namespace tarvix::test
