@@ -46,6 +46,14 @@ QString Counted(long long n, const char* one, const char* many)
     return QStringLiteral("%1 %2%3").arg(n).arg(withDe ? QStringLiteral("de ") : QString(), QString::fromUtf8(many));
 }
 
+QStringList Listed(const QStringList& items, int limit)
+{
+    QStringList out = items.mid(0, limit);
+    if (items.size() > limit)
+        out << QStringLiteral("… și încă %1.").arg(items.size() - limit);
+    return out;
+}
+
 int TextLength(const QString& text)
 {
     int n = 0;

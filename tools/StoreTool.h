@@ -41,6 +41,9 @@ QString DescribeEngineError(const EngineError& e);
 // "1 cuvânt", "5 cuvinte", "20 de cuvinte": Romanian puts "de" before 20 and up.
 QString Counted(long long n, const char* one, const char* many);
 
+// The first items of a long list, then "… și încă N".
+QStringList Listed(const QStringList& items, int limit = 50);
+
 // Characters as a person counts them (code points, not UTF-16 units).
 int TextLength(const QString& text);
 

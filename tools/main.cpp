@@ -1,10 +1,13 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/Commands.h"
+#include "tools/JetImport.h"
+#include "tools/JetReaderChild.h"
 #include "tools/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cstring>
 #include <exception>
 
 using namespace tarvix;
@@ -12,7 +15,7 @@ using namespace tarvix::tool;
 
 namespace {
 
-const char* const kHelp = R"(Folosire: tarvix-db COMANDĂ [--force] ARGUMENTE
+const char* const kHelp = R"(Folosire: tarvix-db COMANDĂ [OPȚIUNI] ARGUMENTE
 
 Unealta pentru fișierul de date al programului Tarvix („Dictionar.mdb”):
 cuvintele, capitolele și legăturile dintre ele.
@@ -36,13 +39,33 @@ Comenzi:
                         sau nimic. Un rând greșit sau o dublură oprește tot
                         importul, iar fiecare problemă este arătată cu
                         fișierul și numărul liniei.
+  import-mdb [OPȚIUNI] ACCESS FIȘIER
+                        face baza de date nouă FIȘIER din fișierul Access
+                        (Jet 3, Jet 4 sau ACE) ACCESS al unui dicționar mai
+                        vechi; ACCESS nu este schimbat. Textele se păstrează
+                        ca în ferestrele programului, rândurile care diferă
+                        doar prin litere mari și mici se unesc, legăturile la
+                        un cuvânt sau capitol care lipsește se lasă deoparte;
+                        raportul arată tot ce s-a schimbat.
+  convert FIȘIER        transformă fișierul Access FIȘIER în bază de date
+                        Tarvix cu același nume, ca import-mdb; originalul se
+                        păstrează alături, cu „.original-jet3” (sau jet4, ace)
+                        în nume. Un FIȘIER care este deja o bază de date
+                        Tarvix rămâne neatins.
   help                  arată acest text.
 
 Opțiuni:
-  -f, --force   create și sample înlocuiesc un FIȘIER care există deja;
-                export înlocuiește fișierele CSV care există deja în DOSAR.
-                Fără --force niciun fișier existent nu este suprascris.
+  -f, --force   create, sample și import-mdb înlocuiesc un FIȘIER care există
+                deja; export înlocuiește fișierele CSV care există deja în
+                DOSAR. Fără --force niciun fișier existent nu este suprascris.
   -h, --help    arată acest text.
+
+Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari):
+  --words TABELĂ:CHEIE:TEXT       implicit tblDictionar:ID_Cuvant:Cuvant
+  --chapters TABELĂ:CHEIE:TEXT    implicit tblCapitol:ID_Capitol:Capitol
+  --links TABELĂ:CUVÂNT:CAPITOL   implicit tblLegatura:ID_Cuvant:ID_Capitol
+  --codepage N  pagina de cod a textelor unui fișier Jet 3 (de exemplu 1250),
+                în locul celei pe care o numește fișierul.
 
 Fișierele CSV: câmpurile sunt despărțite prin virgulă; un câmp care conține
 virgulă, ghilimele sau sfârșit de rând se scrie între ghilimele, iar
@@ -54,9 +77,10 @@ mici (și Ş/Ș, Ţ/Ț) contează ca aceeași literă când se caută dubluri.
 Coduri de ieșire:
   0  totul a mers bine;
   2  argumente greșite;
-  3  fișierul sau dosarul lipsește, nu este o bază de date Tarvix, nu poate
-     fi deschis sau scris, ori există deja (fără --force);
-  4  date refuzate (import) sau bază de date cu probleme (check);
+  3  fișierul sau dosarul lipsește, nu este o bază de date Tarvix (sau
+     Access, pentru import-mdb și convert), este deteriorat, nu poate fi
+     deschis sau scris, ori există deja (fără --force);
+  4  date refuzate (import, import-mdb) sau bază de date cu probleme (check);
   5  altă eroare a bazei de date.
 )";
 
@@ -64,74 +88,134 @@ struct BadArguments {
     QString message;
 };
 
+// What a command line may hold besides its command.
+struct Arguments {
+    QStringList positional;
+    bool force = false;
+    bool mappingGiven = false;
+    JetImportOptions jet;
+};
+
+enum Takes : unsigned { None = 0, Force = 1, Mapping = 2 };
+
 struct Command {
     const char* name;
     int arity;
-    bool takesForce;
+    const char* what;  // for the message when the arguments do not fit
+    unsigned takes;
+    int (*run)(const Arguments&);
 };
 
 const Command kCommands[] = {
-    {"create", 1, true}, {"sample", 1, true}, {"check", 1, false},
-    {"export", 2, true}, {"import", 2, false}, {"help", 0, false},
+    {"create", 1, "un FIȘIER", Force, [](const Arguments& a) { return RunCreate(a.positional[0], a.force, false); }},
+    {"sample", 1, "un FIȘIER", Force, [](const Arguments& a) { return RunCreate(a.positional[0], a.force, true); }},
+    {"check", 1, "un FIȘIER", None, [](const Arguments& a) { return RunCheck(a.positional[0]); }},
+    {"export", 2, "un FIȘIER și un DOSAR", Force,
+     [](const Arguments& a) { return RunExport(a.positional[0], a.positional[1], a.force); }},
+    {"import", 2, "un FIȘIER și un DOSAR", None, [](const Arguments& a) { return RunImport(a.positional[0], a.positional[1]); }},
+    {"import-mdb", 2, "un fișier ACCESS și un FIȘIER", Force | Mapping, [](const Arguments& a) {
+         JetImportOptions o = a.jet;
+         o.force = a.force;
+         return RunImportMdb(a.positional[0], a.positional[1], o);
+     }},
+    {"convert", 1, "un FIȘIER", None, [](const Arguments& a) { return RunConvert(a.positional[0]); }},
+    {"help", 0, "", None, [](const Arguments&) {
+         PrintOut(QString::fromUtf8(kHelp).trimmed());
+         return exitcode::Ok;
+     }},
 };
+
+Arguments parse(const QStringList& args, bool& help)
+{
+    Arguments a;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
+            a.positional << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == QLatin1String("-f") || arg == QLatin1String("--force")) {
+            a.force = true;
+            continue;
+        }
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            help = true;
+            continue;
+        }
+        const QString name = arg.section(QLatin1Char('='), 0, 0);
+        const bool valued = name == QLatin1String("--words") || name == QLatin1String("--chapters")
+            || name == QLatin1String("--links") || name == QLatin1String("--codepage");
+        if (!valued)
+            throw BadArguments{QStringLiteral("opțiunea „%1” nu există.").arg(arg)};
+        QString value;
+        if (arg.contains(QLatin1Char('=')))
+            value = arg.section(QLatin1Char('='), 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        else
+            throw BadArguments{QStringLiteral("opțiunea %1 are nevoie de o valoare.").arg(name)};
+        a.mappingGiven = true;
+        try {
+            if (name == QLatin1String("--codepage")) {
+                bool ok = false;
+                a.jet.codePage = value.toInt(&ok);
+                if (!ok || a.jet.codePage <= 0 || a.jet.codePage > 65535)
+                    throw BadArguments{QStringLiteral("opțiunea --codepage primește un număr, ca 1250, nu „%1”.").arg(value)};
+            } else {
+                JetMapping& m = name == QLatin1String("--words") ? a.jet.words
+                    : name == QLatin1String("--chapters")        ? a.jet.chapters
+                                                                 : a.jet.links;
+                m = ParseJetMapping(name, value);
+            }
+        } catch (const Failure& f) {
+            throw BadArguments{f.message};
+        }
+    }
+    return a;
+}
 
 int run(const QStringList& args)
 {
-    bool force = false;
     bool help = false;
-    bool optionsEnded = false;
-    QStringList positional;
-    for (const QString& a : args) {
-        if (!optionsEnded && a == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && (a == QLatin1String("-f") || a == QLatin1String("--force"))) {
-            force = true;
-        } else if (!optionsEnded && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
-            help = true;
-        } else if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            throw BadArguments{QStringLiteral("opțiunea „%1” nu există.").arg(a)};
-        } else {
-            positional << a;
-        }
-    }
-    if (help || (positional.size() == 1 && positional[0] == QLatin1String("help") && !force)) {
+    Arguments a = parse(args, help);
+    if (help) {
         PrintOut(QString::fromUtf8(kHelp).trimmed());
         return exitcode::Ok;
     }
-    if (positional.isEmpty())
+    if (a.positional.isEmpty())
         throw BadArguments{QStringLiteral("lipsește comanda.")};
-    const QString name = positional.takeFirst();
+    const QString name = a.positional.takeFirst();
     const Command* cmd = nullptr;
     for (const Command& c : kCommands)
         if (name == QLatin1String(c.name))
             cmd = &c;
     if (!cmd)
         throw BadArguments{QStringLiteral("comanda „%1” nu există.").arg(name)};
-    if (positional.size() != cmd->arity)
-        throw BadArguments{cmd->arity == 0   ? QStringLiteral("comanda „%1” nu primește argumente.").arg(name)
-                           : cmd->arity == 1 ? QStringLiteral("comanda „%1” primește un FIȘIER.").arg(name)
-                                             : QStringLiteral("comanda „%1” primește un FIȘIER și un DOSAR.").arg(name)};
-    if (force && !cmd->takesForce)
+    if (a.positional.size() != cmd->arity)
+        throw BadArguments{cmd->arity == 0 ? QStringLiteral("comanda „%1” nu primește argumente.").arg(name)
+                                           : QStringLiteral("comanda „%1” primește %2.").arg(name, QString::fromUtf8(cmd->what))};
+    if (a.force && !(cmd->takes & Force))
         throw BadArguments{QStringLiteral("opțiunea --force nu are sens pentru comanda „%1”.").arg(name)};
-    for (const QString& p : positional)
+    if (a.mappingGiven && !(cmd->takes & Mapping))
+        throw BadArguments{QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};
+    for (const QString& p : a.positional)
         if (p.isEmpty())
             throw BadArguments{QStringLiteral("un nume de fișier sau de dosar este gol.")};
-
-    if (name == QLatin1String("create"))
-        return RunCreate(positional[0], force, false);
-    if (name == QLatin1String("sample"))
-        return RunCreate(positional[0], force, true);
-    if (name == QLatin1String("check"))
-        return RunCheck(positional[0]);
-    if (name == QLatin1String("export"))
-        return RunExport(positional[0], positional[1], force);
-    return RunImport(positional[0], positional[1]);
+    return cmd->run(a);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // The Jet reader runs as a child of this same program, before anything else is set up.
+    if (argc >= 2 && std::strcmp(argv[1], kJetReaderMode) == 0)
+        return RunJetReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -1,0 +1,505 @@
+// The Jet reader's rows become what the editors would have stored: texts
+// trimmed and upper-cased as typed, rows that fold alike merged with their
+// links following, links to nothing dropped, each pair once.
+#include "tools/JetImport.h"
+
+#include "tools/CodePage.h"
+#include "tools/JetReader.h"
+#include "tools/PendingStore.h"
+#include "tools/StoreTool.h"
+
+#include "platform/TextFold.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <optional>
+#include <unordered_map>
+
+namespace tarvix::tool {
+
+namespace {
+
+constexpr long long kMaxRows = 32767;  // the editors' lists hold no more
+constexpr int kStoreMaxChars = 255;    // the store's own limit on a text
+
+// As the editors store a typed text: each character upper-cased at its
+// keystroke (unless its capital is two characters), blanks trimmed, and the
+// old cedilla letters in their comma form.
+QString editorText(const QString& raw)
+{
+    qsizetype b = 0, e = raw.size();
+    while (b < e && raw.at(b) == u' ')
+        ++b;
+    while (e > b && raw.at(e - 1) == u' ')
+        --e;
+    QString t = raw.mid(b, e - b);
+    for (QChar& c : t) {
+        const QString upper = QString(c).toUpper();
+        if (upper.size() == 1)
+            c = upper.at(0);
+        if (c == QChar(0x015E))
+            c = QChar(0x0218);
+        else if (c == QChar(0x0162))
+            c = QChar(0x021A);
+    }
+    return t;
+}
+
+struct SourceRow {
+    std::optional<qint32> key;
+    std::optional<QByteArray> text;  // UTF-8, or Jet 3 bytes
+};
+
+struct StoredRow {
+    std::optional<qint32> sourceKey;
+    qint32 key = 0;
+    QString text;
+};
+
+// Words or chapters, from their rows in the file to the rows to store.
+struct Side {
+    Side(QString title, const char* one, int boxMax) : title(std::move(title)), one(one), boxMax(boxMax) {}
+    QString title;        // "Cuvinte"
+    const char* one;      // "cuvânt"
+    int boxMax;           // the editor's box
+    std::vector<SourceRow> rows;
+    std::vector<StoredRow> stored;
+    std::unordered_multimap<qint32, std::size_t> byKey;  // a key in the file -> rows stored
+    QSet<qint32> emptyKeys;
+    long long merged = 0, skipped = 0;
+    QStringList merges, skips, longTexts;
+
+    void build(const std::function<QString(const QByteArray&)>& decode)
+    {
+        QHash<QString, std::size_t> byFold;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const SourceRow& r = rows[i];
+            const QString keyText = r.key ? QString::number(*r.key) : QStringLiteral("goală");
+            const QString text = r.text ? editorText(decode(*r.text)) : QString();
+            if (text.isEmpty()) {
+                ++skipped;
+                if (r.key)
+                    emptyKeys.insert(*r.key);
+                skips << QStringLiteral("rândul %1 (cheia %2): text gol.").arg(i + 1).arg(keyText);
+                continue;
+            }
+            if (TextLength(text) > kStoreMaxChars) {
+                ++skipped;
+                if (r.key)
+                    emptyKeys.insert(*r.key);
+                skips << QStringLiteral("rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
+                             .arg(i + 1).arg(keyText, Counted(TextLength(text), "caracter", "caractere")).arg(kStoreMaxChars);
+                continue;
+            }
+            const QString fold = FoldKey(text);
+            std::size_t at;
+            if (const auto f = byFold.constFind(fold); f != byFold.constEnd()) {
+                at = *f;
+                ++merged;
+                merges << QStringLiteral("„%1” (cheia %2) este același %3 cu „%4”.")
+                              .arg(text, keyText, QString::fromUtf8(one), stored[at].text);
+            } else {
+                at = stored.size();
+                byFold.insert(fold, at);
+                stored.push_back({r.key, 0, text});
+                // The box counts UTF-16 units, so that is what is too long for it.
+                if (text.size() > boxMax)
+                    longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(text.size(), "caracter", "caractere"));
+            }
+            if (r.key)
+                byKey.emplace(*r.key, at);
+        }
+        // Keys are kept where they can be; a row without one, or whose key another row kept, gets a new one.
+        QSet<qint32> used;
+        std::vector<std::size_t> fresh;
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            if (stored[i].sourceKey && !used.contains(*stored[i].sourceKey)) {
+                stored[i].key = *stored[i].sourceKey;
+                used.insert(stored[i].key);
+            } else {
+                fresh.push_back(i);
+            }
+        }
+        qint64 next = 1;
+        for (const qint32 k : used)
+            next = std::max<qint64>(next, qint64(k) + 1);
+        for (const std::size_t i : fresh) {
+            if (next > INT32_MAX)
+                throw Failure{exitcode::Refused, QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
+            stored[i].key = static_cast<qint32>(next++);
+        }
+    }
+
+    QString missing(qint32 key) const
+    {
+        return emptyKeys.contains(key) ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
+                                       : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
+    }
+};
+
+
+struct Resolved {
+    JetReader::Request request;
+    std::vector<int> types;
+};
+
+QString tableList(const std::vector<JetTableInfo>& tables)
+{
+    QStringList names;
+    for (const JetTableInfo& t : tables)
+        names << t.name;
+    return names.isEmpty() ? QStringLiteral("niciuna") : names.join(QStringLiteral(", "));
+}
+
+// The file's own spelling of a mapping, its columns' types, and its declared rows.
+Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const JetMapping& m, const char* what,
+                 long long* declared)
+{
+    const JetTableInfo* table = nullptr;
+    for (const JetTableInfo& t : tables)
+        if (t.name.compare(m.table, Qt::CaseInsensitive) == 0)
+            table = &t;
+    if (!table)
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
+                                                 .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
+    Resolved r;
+    r.request.table = table->name;
+    for (const QString& wanted : {m.first, m.second}) {
+        const JetColumnInfo* column = nullptr;
+        for (const JetColumnInfo& c : table->columns)
+            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0)
+                column = &c;
+        if (!column) {
+            QStringList have;
+            for (const JetColumnInfo& c : table->columns)
+                have << c.name;
+            throw Failure{exitcode::FileProblem, QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
+                                                                "sunt: %4. Tabelele fișierului sunt: %5.")
+                                                     .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
+        }
+        r.request.columns << column->name;
+        r.types.push_back(column->type);
+    }
+    *declared = table->declaredRows;
+    return r;
+}
+
+bool isNumber(int type)
+{
+    return type == jettype::Byte || type == jettype::Int || type == jettype::Long;
+}
+bool isText(int type)
+{
+    return type == jettype::Text || type == jettype::Memo;
+}
+
+std::optional<qint32> keyOf(const JetField& f)
+{
+    if (f.null)
+        return std::nullopt;
+    bool ok = false;
+    const qint64 v = f.text.toLongLong(&ok);
+    if (!ok || v < INT32_MIN || v > INT32_MAX)
+        throw Failure{exitcode::FileProblem, QStringLiteral("o cheie din fișier nu este un număr întreg de 32 de biți („%1”).")
+                                                 .arg(QString::fromUtf8(f.text.left(40)))};
+    return static_cast<qint32>(v);
+}
+
+// The rows that were read, then the store built from them under the pending name.
+struct Import {
+    Side words{QStringLiteral("Cuvinte"), "cuvânt", kWordMax};
+    Side chapters{QStringLiteral("Capitole"), "capitol", kChapterMax};
+    std::vector<std::pair<std::optional<qint32>, std::optional<qint32>>> linkRows;
+    std::vector<std::pair<qint32, qint32>> links;  // keys in the new store
+    long long linksRepeated = 0;
+    QStringList dropped;
+    QStringList report;
+};
+
+Import readAndBuild(const QString& jetPath, const JetImportOptions& options)
+{
+    const QString file = QFileInfo(jetPath).fileName();
+    JetReader reader(jetPath);
+    const JetHeader& header = reader.header();
+    const std::vector<JetTableInfo> tables = reader.Tables();
+    long long declared[3];
+    std::vector<Resolved> resolved{resolve(file, tables, options.words, "cuvinte", &declared[0]),
+                                   resolve(file, tables, options.chapters, "capitole", &declared[1]),
+                                   resolve(file, tables, options.links, "legături", &declared[2])};
+    for (int i = 0; i < 3; ++i) {
+        const bool linksTable = i == 2;
+        if (!isNumber(resolved[i].types[0]) || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
+            throw Failure{exitcode::FileProblem, QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
+                                                                "%5.")
+                                                     .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
+                                                          resolved[i].request.columns[1],
+                                                          linksTable ? QStringLiteral("două chei numerice")
+                                                                     : QStringLiteral("o cheie numerică și un text"))};
+        if (!linksTable && declared[i] > kMaxRows)
+            throw Failure{exitcode::Refused, QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
+                                                            "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
+                                                 .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
+                                                 .arg(kMaxRows)};
+    }
+
+    Import im;
+    const bool jet3 = header.version == 0;
+    reader.Read({resolved[0].request, resolved[1].request, resolved[2].request},
+                [&](std::size_t request, const std::vector<JetField>& f) {
+                    if (request == 2) {
+                        im.linkRows.emplace_back(keyOf(f[0]), keyOf(f[1]));
+                        return;
+                    }
+                    Side& side = request == 0 ? im.words : im.chapters;
+                    std::optional<QByteArray> text;
+                    if (!f[1].null)
+                        text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text;
+                    side.rows.push_back({keyOf(f[0]), std::move(text)});
+                });
+
+    // Jet 3 texts are bytes in the file's code page, unless the user names another.
+    QString codePageLine;
+    std::unique_ptr<CodePageDecoder> decoder;
+    if (jet3) {
+        int cp = options.codePage ? options.codePage : header.codePage;
+        QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
+        if (!options.codePage && cp == 1252) {
+            bool romanian = false;
+            for (const Side* s : {&im.words, &im.chapters})
+                for (const SourceRow& r : s->rows)
+                    romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
+            if (romanian) {
+                cp = 1250;
+                why = QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
+                                     "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+            }
+        }
+        if (cp == 0)
+            cp = 1252;
+        decoder = std::make_unique<CodePageDecoder>(cp);
+        codePageLine = QStringLiteral("pagina de cod %1 (%2)").arg(cp).arg(why);
+    } else {
+        codePageLine = QStringLiteral("texte Unicode");
+    }
+    const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
+    for (Side* s : {&im.words, &im.chapters}) {
+        if (static_cast<long long>(s->rows.size()) > kMaxRows)
+            throw Failure{exitcode::Refused, QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
+                                                 .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
+                                                 .arg(kMaxRows)};
+        s->build(decode);
+    }
+
+    std::vector<std::uint64_t> pairs;
+    pairs.reserve(im.linkRows.size());
+    for (std::size_t i = 0; i < im.linkRows.size(); ++i) {
+        const auto& [w, c] = im.linkRows[i];
+        QStringList why;
+        if (!w)
+            why << QStringLiteral("cheia cuvântului este goală");
+        else if (im.words.byKey.count(*w) == 0)
+            why << im.words.missing(*w);
+        if (!c)
+            why << QStringLiteral("cheia capitolului este goală");
+        else if (im.chapters.byKey.count(*c) == 0)
+            why << im.chapters.missing(*c);
+        if (!why.isEmpty()) {
+            im.dropped << QStringLiteral("rândul %1: %2.").arg(i + 1).arg(why.join(QStringLiteral("; ")));
+            continue;
+        }
+        // A key that several rows share joins each of them, as a query over the file would.
+        const auto ws = im.words.byKey.equal_range(*w);
+        const auto cs = im.chapters.byKey.equal_range(*c);
+        for (auto a = ws.first; a != ws.second; ++a)
+            for (auto b = cs.first; b != cs.second; ++b)
+                pairs.push_back((std::uint64_t(a->second) << 32) | b->second);
+    }
+    std::sort(pairs.begin(), pairs.end());
+    const auto last = std::unique(pairs.begin(), pairs.end());
+    im.linksRepeated = static_cast<long long>(pairs.end() - last);
+    pairs.erase(last, pairs.end());
+    im.links.reserve(pairs.size());
+    for (const std::uint64_t p : pairs)
+        im.links.emplace_back(im.words.stored[p >> 32].key, im.chapters.stored[p & 0xFFFFFFFFu].key);
+    std::sort(im.links.begin(), im.links.end());
+    im.linkRows.clear();
+    im.linkRows.shrink_to_fit();
+
+    im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
+    for (const Side* s : {&im.words, &im.chapters})
+        im.report << QStringLiteral("%1 (tabela „%2”): %3 citite, %4 păstrate, %5 unite cu altele, %6 sărite.")
+                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).request.table)
+                         .arg(s->rows.size())
+                         .arg(s->stored.size())
+                         .arg(s->merged)
+                         .arg(s->skipped);
+    return im;
+}
+
+void writeStore(const Import& im, const QString& path)
+{
+    std::unique_ptr<Database> db = DBEngine().CreateDatabase(path);
+    store::CreateSchema(*db);
+    // A file no one else sees until it is complete: a crash leaves only a temporary file to remove.
+    db->ExecuteScript(QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF;"));
+    Transaction t(*db);
+    const QString words = QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)");
+    for (const StoredRow& r : im.words.stored)
+        db->QueryRows(words, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
+    const QString chapters = QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)");
+    for (const StoredRow& r : im.chapters.stored)
+        db->QueryRows(chapters, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
+    const QString links = QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)");
+    std::vector<Variant> params(2);
+    for (const auto& [w, c] : im.links) {
+        params[0] = Variant(w);
+        params[1] = Variant(c);
+        db->QueryRows(links, params);
+    }
+    t.Commit();
+    db->Close();
+}
+
+void printReport(const Import& im, const QString& storeName, qint64 ms)
+{
+    QStringList out = im.report;
+    const long long read = static_cast<long long>(im.links.size()) + im.linksRepeated + im.dropped.size();
+    out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
+               .arg(read).arg(im.links.size()).arg(im.linksRepeated).arg(im.dropped.size());
+    const auto section = [&](const QString& title, const QStringList& items) {
+        if (items.isEmpty())
+            return;
+        out << title;
+        for (const QString& line : Listed(items))
+            out << QStringLiteral("  ") + line;
+    };
+    section(QStringLiteral("Legături lăsate deoparte:"), im.dropped);
+    for (const Side* s : {&im.words, &im.chapters}) {
+        section(QStringLiteral("%1 sărite:").arg(s->title), s->skips);
+        section(QStringLiteral("%1 unite:").arg(s->title), s->merges);
+        section(QStringLiteral("%1 mai lungi decât căsuța ferestrei (%2 caractere), păstrate întregi:").arg(s->title).arg(s->boxMax),
+                s->longTexts);
+    }
+    out << QStringLiteral("Am făcut baza de date „%1” în %2 s.").arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
+    PrintOut(out.join(QLatin1Char('\n')));
+}
+
+// A second name for the original, beside it; no existing file is ever replaced.
+QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
+{
+    const QString kind = header.version == 0 ? QStringLiteral("jet3") : header.version == 1 ? QStringLiteral("jet4") : QStringLiteral("ace");
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = QStringLiteral("%1.original-%2%3%4")
+                                 .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+        const QString path = info.absoluteDir().filePath(name);
+        const QByteArray to = QFile::encodeName(path);
+        if (::link(from.constData(), to.constData()) == 0)
+            return path;
+        if (errno == EEXIST)
+            continue;
+        // A file system without hard links: a copy that refuses an existing name.
+        if (QFileInfo::exists(path))
+            continue;
+        if (QFile::copy(info.absoluteFilePath(), path))
+            return path;
+        throw Failure{exitcode::FileProblem, QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
+                                                 .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    throw Failure{exitcode::FileProblem, QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.")
+                                             .arg(info.fileName(), FolderOf(info))};
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+JetMapping ParseJetMapping(const QString& option, const QString& value)
+{
+    const QStringList parts = value.split(QLatin1Char(':'));
+    if (parts.size() != 3 || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
+        throw Failure{exitcode::BadArguments, QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
+    return {parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed()};
+}
+
+int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QFileInfo jetInfo(QDir::current(), jet);
+    const QFileInfo storeInfo(QDir::current(), store);
+    if (!jetInfo.exists())
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
+    if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
+        || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
+        throw Failure{exitcode::BadArguments, QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
+                                                             "folosiți „tarvix-db convert %1” ca să-l înlocuiți.").arg(jet)};
+    PendingStore pending(store, options.force);
+    const Import im = readAndBuild(jetInfo.absoluteFilePath(), options);
+    try {
+        writeStore(im, pending.tempPath());
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeInfo.fileName(), DescribeEngineError(e))};
+    }
+    pending.MoveIntoPlace();
+    printReport(im, store, clock.elapsed());
+    return exitcode::Ok;
+}
+
+int RunConvert(const QString& file)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QFileInfo info(QDir::current(), file);
+    if (!info.exists() || !info.isFile())
+        throw Failure{exitcode::FileProblem, info.isDir() ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
+                                                          : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.")
+                                                                .arg(info.fileName(), FolderOf(info))};
+    if (!IsJetFile(info.absoluteFilePath())) {
+        try {
+            OpenStore(info.absoluteFilePath())->Close();
+        } catch (const Failure& f) {
+            throw Failure{f.code, QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
+        }
+        PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
+        return exitcode::Ok;
+    }
+    PendingStore pending(file, true);
+    JetImportOptions options;
+    const Import im = readAndBuild(info.absoluteFilePath(), options);
+    try {
+        writeStore(im, pending.tempPath());
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost transformat: %2").arg(info.fileName(), DescribeEngineError(e))};
+    }
+    const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
+    try {
+        pending.MoveIntoPlace();
+    } catch (...) {
+        QFile::remove(original);
+        throw;
+    }
+    printReport(im, file, clock.elapsed());
+    PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
+                 .arg(QFileInfo(original).fileName(), info.fileName()));
+    return exitcode::Ok;
+}
+
+}  // namespace tarvix::tool

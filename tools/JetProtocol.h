@@ -1,0 +1,71 @@
+// What the Jet reader child writes on its standard output, and the parser the
+// parent reads it with. One record a line, fields apart by tabs:
+//   T name rows columns    a table, with the row count its definition holds
+//   C name type            one of its columns (libmdb's type number)
+//   R value value ...      a row: "\N" is null; \\ \t \n \r are escaped
+//   E read declared        the end of a table's rows
+//   X message              the reader could not go on
+//   Z                      the end; output cut before it is a failure
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+namespace tarvix::tool {
+
+struct JetColumnInfo {
+    QString name;
+    int type = 0;
+};
+
+struct JetTableInfo {
+    QString name;
+    long long declaredRows = 0;
+    std::vector<JetColumnInfo> columns;
+};
+
+struct JetField {
+    bool null = true;
+    QByteArray text;  // UTF-8, unescaped
+};
+
+// libmdb's column types the importer takes.
+namespace jettype {
+inline constexpr int Byte = 0x02, Int = 0x03, Long = 0x04, Text = 0x0A, Memo = 0x0C;
+}
+
+class JetProtocolError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Escapes a value for a record; the child's side.
+QByteArray EscapeJetField(const char* data, std::size_t size);
+
+class JetOutputParser {
+public:
+    std::function<void(const JetTableInfo&)> onTable;
+    std::function<void(const std::vector<JetField>&)> onRow;
+    std::function<void(long long read, long long declared)> onTableEnd;
+
+    // Takes output as it comes; throws JetProtocolError on anything malformed.
+    void feed(const char* data, std::size_t size);
+    // The output is over: throws unless it ended with Z. Returns the reader's X message, if any.
+    QString finish();
+
+private:
+    void line(const char* begin, const char* end);
+    QByteArray pending_;
+    JetTableInfo table_;
+    int columnsLeft_ = -1;  // -1: no table open
+    bool inRows_ = false;
+    bool ended_ = false;
+    QString failure_;
+    std::vector<JetField> fields_;
+};
+
+}  // namespace tarvix::tool

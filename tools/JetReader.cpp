@@ -1,0 +1,158 @@
+#include "tools/JetReader.h"
+
+#include "tools/JetReaderChild.h"
+#include "tools/StoreTool.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace tarvix::tool {
+
+namespace {
+
+// Enough of the reader's complaints to name the cause; a damaged file can make it write megabytes.
+constexpr qsizetype kStderrKept = 4096;
+
+QString firstLine(const QByteArray& err)
+{
+    QString line = QString::fromUtf8(err).section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (line.size() > 200)
+        line = line.left(200) + QStringLiteral("…");
+    return line;
+}
+
+}  // namespace
+
+JetReader::JetReader(QString path) : path_(std::move(path))
+{
+    const QFileInfo info(path_);
+    header_ = InspectJetFile(info.absoluteFilePath());
+    if (!header_.ok())
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” %2").arg(info.fileName(), header_.problem)};
+    size_ = info.size();
+}
+
+int JetReader::TimeLimitSeconds() const
+{
+    // A few seconds to start, and one more for each 2 MiB: the readers go through tens of MiB a second.
+    return 5 + static_cast<int>(size_ / (2 * 1024 * 1024));
+}
+
+void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
+    env.insert(QStringLiteral("MDBICONV"), QStringLiteral("UTF-8"));
+    env.insert(QStringLiteral("MDB_JET3_CHARSET"), QStringLiteral("ISO-8859-1"));
+    // A missing file must not be looked for elsewhere, nor debugging output switched on.
+    env.remove(QStringLiteral("MDBPATH"));
+    env.remove(QStringLiteral("MDBOPTS"));
+    child.setProcessEnvironment(env);
+    child.setInputChannelMode(QProcess::ManagedInputChannel);
+    QStringList args{QString::fromLatin1(kJetReaderMode)};
+    args << arguments;
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForStarted(10000))
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(child.errorString())};
+    child.closeWriteChannel();
+
+    QByteArray err;
+    const QString name = QFileInfo(path_).fileName();
+    auto drain = [&] {
+        const QByteArray out = child.readAllStandardOutput();
+        const QByteArray e = child.readAllStandardError();
+        if (err.size() < kStderrKept)
+            err += e.left(kStderrKept - err.size());
+        try {
+            parser.feed(out.constData(), static_cast<std::size_t>(out.size()));
+        } catch (const JetProtocolError&) {
+            child.kill();
+            child.waitForFinished(5000);
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: cititorul a dat un răspuns "
+                                                                "de neînțeles.").arg(name)};
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limit = TimeLimitSeconds() * 1000LL;
+    while (child.state() != QProcess::NotRunning) {
+        if (clock.elapsed() > limit) {
+            child.kill();
+            child.waitForFinished(5000);
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
+                                                                "de %2 s și a fost oprită.").arg(name).arg(TimeLimitSeconds())};
+        }
+        child.waitForReadyRead(100);
+        drain();
+    }
+    drain();
+    const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));
+    if (child.exitStatus() == QProcess::CrashExit)
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "
+                                                            "oprit brusc citindu-l%2.").arg(name, because)};
+    QString failure;
+    try {
+        failure = parser.finish();
+    } catch (const JetProtocolError&) {
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: citirea s-a oprit înainte de "
+                                                            "sfârșit%2.").arg(name, because)};
+    }
+    if (!failure.isEmpty() || child.exitCode() != 0)
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi citit ca bază de date Access (%2)%3.")
+                                                 .arg(name, failure.isEmpty() ? QStringLiteral("cod %1").arg(child.exitCode()) : failure, because)};
+}
+
+std::vector<JetTableInfo> JetReader::Tables()
+{
+    std::vector<JetTableInfo> tables;
+    JetOutputParser parser;
+    parser.onTable = [&](const JetTableInfo& t) { tables.push_back(t); };
+    run({QStringLiteral("list"), path_}, parser);
+    return tables;
+}
+
+void JetReader::Read(const std::vector<Request>& requests,
+                     const std::function<void(std::size_t, const std::vector<JetField>&)>& onRow)
+{
+    QStringList args{QStringLiteral("dump"), path_};
+    for (const Request& r : requests) {
+        if (&r != &requests.front())
+            args << QStringLiteral("--");
+        args << r.table << r.columns;
+    }
+    std::size_t current = 0;
+    bool open = false;
+    JetOutputParser parser;
+    const QString name = QFileInfo(path_).fileName();
+    parser.onTable = [&](const JetTableInfo& t) {
+        if (open || current >= requests.size() || t.columns.size() != static_cast<std::size_t>(requests[current].columns.size()))
+            throw JetProtocolError("a table not asked for");
+        open = true;
+    };
+    parser.onRow = [&](const std::vector<JetField>& fields) {
+        if (fields.size() != static_cast<std::size_t>(requests[current].columns.size()))
+            throw JetProtocolError("a row of the wrong width");
+        onRow(current, fields);
+    };
+    std::vector<std::pair<long long, long long>> counts;
+    parser.onTableEnd = [&](long long read, long long declared) {
+        counts.emplace_back(read, declared);
+        open = false;
+        ++current;
+    };
+    run(args, parser);
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        if (counts[i].first != counts[i].second)
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” este deteriorat: tabela „%2” are %3 după "
+                                                                "definiția ei, dar s-au putut citi doar %4.")
+                                                     .arg(name, requests[i].table, Counted(counts[i].second, "rând", "rânduri"))
+                                                     .arg(counts[i].first)};
+    if (counts.size() != requests.size())
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: nu toate tabelele au putut fi "
+                                                            "citite.").arg(name)};
+}
+
+}  // namespace tarvix::tool

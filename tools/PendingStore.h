@@ -1,0 +1,37 @@
+// A new store is built under a temporary name beside its target and moved into
+// place only when complete, so a failure leaves no half-made file and --force
+// never leaves the user without the old file before the new one is ready.
+#pragma once
+
+#include <QFileInfo>
+#include <QString>
+
+namespace tarvix::tool {
+
+class PendingStore {
+public:
+    // Checks the target first: not a folder, its folder there, not already
+    // there unless force, no journal or log of a change in progress beside it.
+    PendingStore(const QString& file, bool force);
+    // Removes the temporary file (and a journal it may have left) unless moved into place.
+    ~PendingStore();
+    PendingStore(const PendingStore&) = delete;
+    PendingStore& operator=(const PendingStore&) = delete;
+
+    const QString& tempPath() const { return temp_; }
+    const QFileInfo& target() const { return target_; }
+    // Without force an existing file is never replaced (FileProblem).
+    void MoveIntoPlace();
+
+private:
+    QFileInfo target_;
+    QString temp_;
+    bool force_;
+    bool moved_ = false;
+};
+
+QString FolderOf(const QFileInfo& info);
+// The file names a store may have beside it while a change is in progress.
+bool HasChangeInProgress(const QFileInfo& store, QString* which = nullptr);
+
+}  // namespace tarvix::tool
