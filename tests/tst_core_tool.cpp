@@ -3,6 +3,7 @@
 #include "platform/Engine.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,49 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifndef TARVIX_DB_TOOL
-#error "tests/CMakeLists.txt passes the tarvix-db path as TARVIX_DB_TOOL"
-#endif
-
 using namespace tarvix;
+using namespace tarvix::test;
 
 namespace {
-
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run tool(const QString& cwd, const QStringList& args)
-{
-    QProcess p;
-    p.setWorkingDirectory(cwd);
-    p.start(QStringLiteral(TARVIX_DB_TOOL), args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    Run r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 QStringList column(const QString& file, const QString& sql)
 {
@@ -67,20 +29,6 @@ qint64 count(const QString& file, const char* table)
 {
     auto db = DBEngine().OpenDatabase(file);
     return db->QueryValue(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))).ToInt64();
-}
-
-// Words, chapters and links as sorted texts: what a store holds, whatever its keys.
-QStringList contentOf(const QString& file)
-{
-    QStringList words = column(file, QStringLiteral("SELECT 'W ' || Cuvant FROM tblDictionar"));
-    QStringList chapters = column(file, QStringLiteral("SELECT 'C ' || Capitol FROM tblCapitol"));
-    QStringList links = column(file, QStringLiteral(
-        "SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
-        "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol"));
-    words.sort();
-    chapters.sort();
-    links.sort();
-    return words + chapters + links;
 }
 
 void addRow(Database& db, const char* table, const char* field, const QString& text)

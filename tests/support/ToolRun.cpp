@@ -1,0 +1,68 @@
+#include "support/ToolRun.h"
+
+#include "platform/Engine.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#ifndef TARVIX_DB_TOOL
+#error "tests/CMakeLists.txt passes the tarvix-db path as TARVIX_DB_TOOL"
+#endif
+
+namespace tarvix::test {
+
+Run tool(const QString& cwd, const QStringList& args, int timeoutMs)
+{
+    QProcess p;
+    p.setWorkingDirectory(cwd);
+    p.start(QStringLiteral(TARVIX_DB_TOOL), args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    Run r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+namespace {
+
+QStringList column(const QString& file, const QString& sql)
+{
+    auto db = DBEngine().OpenDatabase(file);
+    QStringList out;
+    for (const auto& row : db->QueryRows(sql))
+        out << row.at(0).ToText();
+    out.sort();
+    return out;
+}
+
+}  // namespace
+
+QStringList contentOf(const QString& file)
+{
+    return column(file, QStringLiteral("SELECT 'W ' || Cuvant FROM tblDictionar"))
+        + column(file, QStringLiteral("SELECT 'C ' || Capitol FROM tblCapitol"))
+        + column(file, QStringLiteral("SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
+                                      "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+                                      "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol"));
+}
+
+}  // namespace tarvix::test

@@ -1,0 +1,27 @@
+// tarvix-db run as a real program, and what tests read back from files it makes.
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace tarvix::test {
+
+struct Run {
+    int code = -1;  // -1: crashed or did not finish in time
+    QString out;
+    QString err;
+};
+
+// Runs tarvix-db in cwd; waits at most timeoutMs.
+Run tool(const QString& cwd, const QStringList& args, int timeoutMs = 120000);
+
+// A file's bytes, or "<missing>".
+QByteArray bytesOf(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// Words, chapters and links as sorted texts ("W ...", "C ...", "L word / chapter"): what a store holds, whatever its keys.
+QStringList contentOf(const QString& file);
+
+}  // namespace tarvix::test
