@@ -147,7 +147,7 @@ void JetReader::Read(const std::vector<Request>& requests,
     for (std::size_t i = 0; i < counts.size(); ++i)
         if (counts[i].first != counts[i].second)
             throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” este deteriorat: tabela „%2” are %3 după "
-                                                                "definiția ei, dar s-au putut citi doar %4.")
+                                                                "definiția ei, dar s-au citit %4.")
                                                      .arg(name, requests[i].table, Counted(counts[i].second, "rând", "rânduri"))
                                                      .arg(counts[i].first)};
     if (counts.size() != requests.size())
