@@ -1,9 +1,6 @@
-// Prints a table of an Access file as JSON lines, one array of values a row in
-// column order after a first line of column names, read by the npm mdb-reader.
+// A table read by mdb-reader as JSON lines: the column names, then one array of values a row.
 //   node read-with-mdb-reader.mjs NODE_MODULES FILE TABLE [CHARSET]
-// mdb-reader reads Jet 3 texts as CP1252; CHARSET (e.g. windows-1250) turns them
-// back into bytes and decodes those instead. Bytes CP1252 leaves undefined
-// (0x81 0x8D 0x8F 0x90 0x9D) come out of mdb-reader as U+FFFD and stay so.
+// mdb-reader reads Jet 3 texts as CP1252 (0x81 0x8D 0x8F 0x90 0x9D lost); CHARSET decodes their bytes again.
 import { readFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { join } from "node:path";

@@ -64,8 +64,6 @@ void Add32(Bytes& out, std::uint32_t value)
         out.push_back(char((value >> (8 * i)) & 0xFF));
 }
 
-// ---- code pages -------------------------------------------------------------
-
 constexpr std::array<char16_t, 128> kCp1250 = {
     0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021,
     0x0000, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
@@ -182,8 +180,7 @@ private:
     iconv_t iconv_ = reinterpret_cast<iconv_t>(-1);
 };
 
-// Jet 4 stores UCS-2, or with the compression flag 0xFF 0xFE and runs of
-// one-byte characters; a 0x00 byte switches runs, so no character may end in 0x00.
+// Compressed runs are switched by a 0x00 byte, so no character may have a 0x00 low byte.
 void AppendUcs2(Bytes& out, const QString& text, bool compress)
 {
     const auto n = text.size();
@@ -214,8 +211,6 @@ void AppendUcs2(Bytes& out, const QString& text, bool compress)
     for (QChar c : text)
         Add16(out, c.unicode());
 }
-
-// ---- tables as written --------------------------------------------------------
 
 struct Column {
     QString name;
@@ -456,7 +451,7 @@ void Writer::writeData(Table& t)
         }
         rowEnd_ -= length;
         std::memcpy(page(current_) + rowEnd_, row.data(), row.size());
-        // Access flags a deleted row 0xC000: libmdb reads 0x8000, mdb-reader 0x4000.
+        // Access flags a deleted row 0xC000; libmdb 1.0 and mdb-reader skip a row on 0x4000.
         offsets_.push_back(std::uint16_t(rowEnd_ | (r.deleted ? 0xC000 : 0)));
         if (!r.deleted)
             ++t.liveRows;
@@ -619,8 +614,7 @@ void Writer::writeHeader()
     Put32(p + 0x3E, 0);  // database key 0: pages are not encrypted
     if (jet4) {
         Put16(p + 0x6E, 0x0409);
-        // Created 1 January 2003; with no password the password bytes are
-        // just the creation-date mask Jet 4 lays over them.
+        // Created 1 January 2003; no password leaves just the creation-date mask there.
         const double created = 37622.0;
         std::memcpy(p + 0x72, &created, sizeof created);
         const auto day = std::uint32_t(std::int32_t(created));

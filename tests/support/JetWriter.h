@@ -1,8 +1,4 @@
-// A small writer of Access 97 (Jet 3) and Access 2000-2003 (Jet 4) files, so the
-// importer's tests, benchmarks and fixtures have old dictionaries to read.
-// It writes what libmdb and mdb-reader need: a masked header, the MSysObjects
-// catalog, one table definition page per table, rows packed into data pages,
-// and inline or reference usage maps. No indexes, no memo values.
+// Access 97 (Jet 3) and 2000-2003 (Jet 4) files for the importer's tests and benchmark; no indexes, no memos.
 #pragma once
 
 #include <QByteArray>
@@ -43,16 +39,12 @@ struct JetOptions {
     bool forceReferenceMaps = false;  // reference usage maps (0x05 pages) even for tables an inline map would cover
 };
 
-// The file's bytes. Throws std::invalid_argument for tables it cannot write
-// (a value of the wrong kind, a text longer than its column or not encodable
-// in the Jet 3 code page, a row too long for a page).
+// Throws std::invalid_argument for a value of the wrong kind, a text too long or not in the code page.
 QByteArray WriteJet(const std::vector<JetTable>& tables, const JetOptions& options);
 // Throws std::runtime_error on I/O failure.
 void WriteJetFile(const QString& path, const std::vector<JetTable>& tables, const JetOptions& options);
 
-// A text as a reader decoding with the right code page gets it back. Jet 4
-// keeps every text; CP1250 has no comma-below letters, so Jet 3 writes
-// ș ț Ș Ț as the cedilla letters ş ţ Ş Ţ (0xBA 0xFE 0xAA 0xDE), as Windows did.
+// A text as read back: CP1250 has no ș ț Ș Ț, so Jet 3 writes ş ţ Ş Ţ (0xBA 0xFE 0xAA 0xDE) as Windows did.
 QString JetReadBack(const QString& text, const JetOptions& options);
 
 // The three tables of an old Tarvix dictionary (tblDictionar(ID_Cuvant Long, Cuvant Text 50),
@@ -62,26 +54,40 @@ std::vector<JetTable> DictionaryTables(const std::vector<std::pair<qint32, JetVa
                                        const std::vector<std::pair<JetValue, JetValue>>& links);
 
 // The standard Romanian fixture: tblDictionar, tblCapitol, tblLegatura in that order.
+// Jet 3 files hold these texts as JetReadBack gives them (ș ț Ș Ț become ş ţ Ş Ţ).
 //
-// tblDictionar (ID_Cuvant, Cuvant)          | tblCapitol (ID_Capitol, Capitol)
-//   1  "măr"                                |   1  "Introducere"
-//   2  "STIVĂ"            folds like 3      |   2  "Țări și orașe"         comma letters, folds like 3
-//   3  "stivă"                              |   3  "Ţări şi oraşe"         cedilla letters
-//   4  "ŞI"               cedilla Ş         |   4  NULL
-//   5  "şi"               cedilla ş         |   5  ""                      empty
-//   6  "Ştiinţă"          cedilla, folds like 7 and 8
-//   7  "știință"          comma letters     |   6  "   Istoria României   " blanks both sides
-//   8  "ȘTIINȚĂ"          comma capitals    |   7  255 characters: "Capitolul lung: " then
-//   9  NULL                                 |      "Învățământ și știință în România. " repeated, cut to 255
-//  10  ""                 empty             |   8  "Capitol șters"          DELETED
-//  11  "  pâine  "        blanks both sides |   9  "Titlu cu \"ghilimele\" în el"
-//  12  "ÎNGER"                              |  10  "ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ"
-//  13  "șters"            DELETED           |  11  "Ă Â Î Ș Ț ă â î ș ț"
-//  14  "anticonstituționalităților"  26 characters (more than 25)
-//  15  "cuvânt \"citat\""  double quotes
-//  16  "Ţară"             cedilla Ţ
-//  17  "ăâîșț ĂÂÎȘȚ"
-//  18  NULL               DELETED
+// tblDictionar (ID_Cuvant, Cuvant)
+//    1  "măr"
+//    2  "STIVĂ"                       folds like 3
+//    3  "stivă"
+//    4  "ŞI"                          cedilla Ş, folds like 5
+//    5  "şi"                          cedilla ş
+//    6  "Ştiinţă"                     cedilla letters, folds like 7 and 8
+//    7  "știință"                     comma letters
+//    8  "ȘTIINȚĂ"                     comma capitals
+//    9  NULL
+//   10  ""                            empty
+//   11  "  pâine  "                   blanks on both sides
+//   12  "ÎNGER"
+//   13  "șters"                       DELETED
+//   14  "anticonstituționalităților"  26 characters, more than 25
+//   15  "cuvânt \"citat\""             double quotes
+//   16  "Ţară"                        cedilla Ţ
+//   17  "ăâîșț ĂÂÎȘȚ"
+//   18  NULL                          DELETED
+//
+// tblCapitol (ID_Capitol, Capitol)
+//    1  "Introducere"
+//    2  "Țări și orașe"               comma letters, folds like 3
+//    3  "Ţări şi oraşe"               cedilla letters
+//    4  NULL
+//    5  ""                            empty
+//    6  "   Istoria României   "      blanks on both sides
+//    7  255 characters: "Capitolul lung: " then "Învățământ și știință în România. " repeated, cut to 255
+//    8  "Capitol șters"               DELETED
+//    9  "Titlu cu \"ghilimele\" în el"
+//   10  "ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ"
+//   11  "Ă Â Î Ș Ț ă â î ș ț"
 //
 // tblLegatura (ID_Cuvant, ID_Capitol), in row order:
 //   (1,1) (2,2) (3,2) (4,3) (5,3) (6,10) (7,10) (8,2) (11,6) (12,9) (14,7) (15,9) (16,2) (17,11)
@@ -89,13 +95,12 @@ std::vector<JetTable> DictionaryTables(const std::vector<std::pair<qint32, JetVa
 //   (99,1) (1,99)      orphans: no such word, no such chapter
 //   (13,1) (1,8)       point at the deleted word 13 and the deleted chapter 8
 //   (NULL,2) (3,NULL)  a NULL key on either side
-//   (10,5) DELETED, (9,4)  a link to the NULL-text word and chapter
+//   (10,5)             DELETED (the empty word and the empty title)
+//   (9,4)              the NULL word and the NULL title
 // Live rows: 16 of 18 words, 10 of 11 chapters, 23 of 24 links.
 std::vector<JetTable> RomanianFixture();
 
-// A dictionary of `words` generated distinct words ("CUVÂNT 00001", some with
-// ă â î ș ț), `chapters` titles and `links` distinct pairs spread over all of
-// them; the same counts always give the same file.
+// Distinct words ("CUVÂNT 00012", "țară 00003"...), titles and link pairs spread over all; same counts, same file.
 std::vector<JetTable> LargeDictionary(int words, int chapters, int links);
 
 }  // namespace tarvix::test
