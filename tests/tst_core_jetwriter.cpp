@@ -265,13 +265,18 @@ private slots:
         if (node.isEmpty())
             QSKIP("node is not installed, so mdb-reader cannot read the files: install nodejs and npm, then "
                   "./build.sh test installs mdb-reader");
-        const QString modules = qEnvironmentVariableIsSet("TARVIX_NODE_MODULES")
-                                    ? qEnvironmentVariable("TARVIX_NODE_MODULES")
-                                    : QStringLiteral(TARVIX_NODE_MODULES);
-        if (!QFileInfo::exists(modules + QStringLiteral("/mdb-reader/package.json")))
-            QSKIP(qPrintable(QStringLiteral("mdb-reader is not in %1: ./build.sh test installs it there "
+        const QStringList places = (qEnvironmentVariableIsSet("TARVIX_NODE_MODULES")
+                                        ? qEnvironmentVariable("TARVIX_NODE_MODULES")
+                                        : QStringLiteral(TARVIX_NODE_MODULES))
+                                       .split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        QString modules;
+        for (const QString& place : places)
+            if (modules.isEmpty() && QFileInfo::exists(place + QStringLiteral("/mdb-reader/package.json")))
+                modules = place;
+        if (modules.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("mdb-reader is not in %1: ./build.sh test installs it "
                                             "(npm install --prefix <build>/npm mdb-reader@3.2.0), or set "
-                                            "TARVIX_NODE_MODULES").arg(modules)));
+                                            "TARVIX_NODE_MODULES").arg(places.join(QStringLiteral(" or ")))));
 
         const Variant v = Make(name);
         QTemporaryDir dir;
