@@ -24,7 +24,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <optional>
-#include <unordered_map>
 
 namespace tarvix::tool {
 
@@ -75,7 +74,9 @@ struct Side {
     int boxMax;           // the editor's box
     std::vector<SourceRow> rows;
     std::vector<StoredRow> stored;
-    std::unordered_multimap<qint32, std::size_t> byKey;  // a key in the file -> rows stored
+    std::vector<std::pair<qint32, std::size_t>> byKey;  // a key in the file -> rows stored, sorted by key
+    std::vector<int> dense;                              // key - denseBase -> first place in byKey, or -1
+    qint64 denseBase = 0;
     QSet<qint32> emptyKeys;
     long long merged = 0, skipped = 0;
     QStringList merges, skips, longTexts;
@@ -118,7 +119,14 @@ struct Side {
                     longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(text.size(), "caracter", "caractere"));
             }
             if (r.key)
-                byKey.emplace(*r.key, at);
+                byKey.emplace_back(*r.key, at);
+        }
+        std::sort(byKey.begin(), byKey.end());
+        if (!byKey.empty() && qint64(byKey.back().first) - byKey.front().first < 4 * qint64(byKey.size()) + 1024) {
+            denseBase = byKey.front().first;
+            dense.assign(static_cast<std::size_t>(qint64(byKey.back().first) - denseBase + 1), -1);
+            for (std::size_t i = byKey.size(); i-- > 0;)
+                dense[static_cast<std::size_t>(byKey[i].first - denseBase)] = static_cast<int>(i);
         }
         // Keys are kept where they can be; a row without one, or whose key another row kept, gets a new one.
         QSet<qint32> used;
@@ -139,6 +147,27 @@ struct Side {
                 throw Failure{exitcode::Refused, QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
             stored[i].key = static_cast<qint32>(next++);
         }
+    }
+
+    // The rows stored for a key of the file: none, one, or several when the file repeats the key.
+    std::pair<const std::pair<qint32, std::size_t>*, const std::pair<qint32, std::size_t>*> rowsOf(qint32 key) const
+    {
+        const auto* begin = byKey.data();
+        const auto* end = begin + byKey.size();
+        const auto* lo = begin;
+        // Keys given by Access run from 1 with few gaps: a table by key finds the first row at once.
+        if (!dense.empty()) {
+            const qint64 at = qint64(key) - denseBase;
+            if (at < 0 || at >= qint64(dense.size()) || dense[at] < 0)
+                return {end, end};
+            lo = begin + dense[at];
+        } else {
+            lo = std::lower_bound(begin, end, std::pair<qint32, std::size_t>(key, 0));
+        }
+        const auto* hi = lo;
+        while (hi != end && hi->first == key)
+            ++hi;
+        return {lo, hi};
     }
 
     QString missing(qint32 key) const
@@ -208,26 +237,82 @@ std::optional<qint32> keyOf(const JetField& f)
 {
     if (f.null)
         return std::nullopt;
-    bool ok = false;
-    const qint64 v = f.text.toLongLong(&ok);
+    // Digits with an optional sign: the reader writes nothing else for a number.
+    qint64 v = 0;
+    bool ok = !f.text.isEmpty() && f.text.size() <= 11;
+    qsizetype i = ok && f.text[0] == '-' ? 1 : 0;
+    ok = ok && i < f.text.size();
+    for (; ok && i < f.text.size(); ++i) {
+        ok = f.text[i] >= '0' && f.text[i] <= '9';
+        v = v * 10 + (f.text[i] - '0');
+    }
+    if (f.text.startsWith('-'))
+        v = -v;
     if (!ok || v < INT32_MIN || v > INT32_MAX)
         throw Failure{exitcode::FileProblem, QStringLiteral("o cheie din fișier nu este un număr întreg de 32 de biți („%1”).")
-                                                 .arg(QString::fromUtf8(f.text.left(40)))};
+                                                 .arg(QString::fromUtf8(f.text.first(std::min<qsizetype>(40, f.text.size())).toByteArray()))};
     return static_cast<qint32>(v);
 }
 
-// The rows that were read, then the store built from them under the pending name.
+// The new store, written once the file is read.
+class StoreWriter {
+public:
+    explicit StoreWriter(const QString& path) : db_(DBEngine().CreateDatabase(path))
+    {
+        store::CreateSchema(*db_);
+        // A file no one else sees until it is complete: a crash leaves only a temporary file to remove.
+        db_->ExecuteScript(QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -262144;"));
+        transaction_ = std::make_unique<Transaction>(*db_);
+        // Links go in sorted by word and chapter, so an index in that order grows at its end; any other
+        // index is built once over all the links, far quicker than kept up row by row.
+        indexes_ = db_->QueryRows(QStringLiteral("SELECT name, sql FROM sqlite_master AS m WHERE type = 'index' "
+                                                 "AND tbl_name = 'tblLegatura' AND sql IS NOT NULL AND "
+                                                 "(SELECT lower(name) FROM pragma_index_info(m.name) WHERE seqno = 0) "
+                                                 "<> 'id_cuvant'"));
+        for (const auto& index : indexes_)
+            db_->ExecuteScript(QStringLiteral("DROP INDEX \"%1\"").arg(index[0].ToText()));
+    }
+
+    void rows(const QString& sql, const std::vector<StoredRow>& rows)
+    {
+        for (const StoredRow& r : rows)
+            db_->QueryRows(sql, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
+    }
+
+    void link(qint32 word, qint32 chapter)
+    {
+        params_[0] = Variant(word);
+        params_[1] = Variant(chapter);
+        db_->QueryRows(linkSql_, params_);
+    }
+
+    void finish()
+    {
+        for (const auto& index : indexes_)
+            db_->ExecuteScript(index[1].ToText());
+        transaction_->Commit();
+        transaction_.reset();
+        db_->Close();
+    }
+
+private:
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Transaction> transaction_;
+    std::vector<std::vector<Variant>> indexes_;
+    const QString linkSql_ = QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)");
+    std::vector<Variant> params_ = std::vector<Variant>(2);
+};
+
+// What was read and stored, for the report.
 struct Import {
     Side words{QStringLiteral("Cuvinte"), "cuvânt", kWordMax};
     Side chapters{QStringLiteral("Capitole"), "capitol", kChapterMax};
-    std::vector<std::pair<std::optional<qint32>, std::optional<qint32>>> linkRows;
-    std::vector<std::pair<qint32, qint32>> links;  // keys in the new store
-    long long linksRepeated = 0;
+    long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;
 };
 
-Import readAndBuild(const QString& jetPath, const JetImportOptions& options)
+Import importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
 {
     const QString file = QFileInfo(jetPath).fileName();
     JetReader reader(jetPath);
@@ -254,87 +339,100 @@ Import readAndBuild(const QString& jetPath, const JetImportOptions& options)
     }
 
     Import im;
+    StoreWriter writer(storePath);
     const bool jet3 = header.version == 0;
+    QString codePageLine = QStringLiteral("texte Unicode");
+    bool built = false;
+    // Words and chapters are all in before the first link: decode, merge and store them.
+    const auto build = [&] {
+        built = true;
+        std::unique_ptr<CodePageDecoder> decoder;
+        if (jet3) {
+            // Jet 3 texts are bytes in the file's code page, unless the user names another.
+            int cp = options.codePage ? options.codePage : header.codePage;
+            QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
+            if (!options.codePage && cp == 1252) {
+                bool romanian = false;
+                for (const Side* s : {&im.words, &im.chapters})
+                    for (const SourceRow& r : s->rows)
+                        romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
+                if (romanian) {
+                    cp = 1250;
+                    why = QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
+                                         "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+                }
+            }
+            if (cp == 0)
+                cp = 1252;
+            decoder = std::make_unique<CodePageDecoder>(cp);
+            codePageLine = QStringLiteral("pagina de cod %1 (%2)").arg(cp).arg(why);
+        }
+        const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
+        for (Side* s : {&im.words, &im.chapters}) {
+            if (static_cast<long long>(s->rows.size()) > kMaxRows)
+                throw Failure{exitcode::Refused, QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
+                                                     .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
+                                                     .arg(kMaxRows)};
+            s->build(decode);
+        }
+        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"), im.words.stored);
+        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"), im.chapters.stored);
+    };
+
+    std::vector<std::uint64_t> pairs;  // word key, chapter key
+    pairs.reserve(static_cast<std::size_t>(std::min<long long>(declared[2], 20'000'000)));
+    const auto link = [&](std::optional<qint32> w, std::optional<qint32> c) {
+        const long long row = ++im.linksRead;
+        using Range = decltype(im.words.rowsOf(0));
+        const Range ws = w ? im.words.rowsOf(*w) : Range{};
+        const Range cs = c ? im.chapters.rowsOf(*c) : Range{};
+        if (ws.first == ws.second || cs.first == cs.second) {
+            QStringList why;
+            if (!w)
+                why << QStringLiteral("cheia cuvântului este goală");
+            else if (ws.first == ws.second)
+                why << im.words.missing(*w);
+            if (!c)
+                why << QStringLiteral("cheia capitolului este goală");
+            else if (cs.first == cs.second)
+                why << im.chapters.missing(*c);
+            im.dropped << QStringLiteral("rândul %1: %2.").arg(row).arg(why.join(QStringLiteral("; ")));
+            return;
+        }
+        // A key that several rows share joins each of them, as a query over the file would.
+        for (auto a = ws.first; a != ws.second; ++a)
+            for (auto b = cs.first; b != cs.second; ++b) {
+                const qint32 wk = im.words.stored[a->second].key;
+                const qint32 ck = im.chapters.stored[b->second].key;
+                // Offset so that negative keys sort before positive ones.
+                pairs.push_back((std::uint64_t(std::uint32_t(wk) ^ 0x80000000u) << 32) | (std::uint32_t(ck) ^ 0x80000000u));
+            }
+    };
+
     reader.Read({resolved[0].request, resolved[1].request, resolved[2].request},
                 [&](std::size_t request, const std::vector<JetField>& f) {
                     if (request == 2) {
-                        im.linkRows.emplace_back(keyOf(f[0]), keyOf(f[1]));
+                        if (!built)
+                            build();
+                        link(keyOf(f[0]), keyOf(f[1]));
                         return;
                     }
                     Side& side = request == 0 ? im.words : im.chapters;
                     std::optional<QByteArray> text;
                     if (!f[1].null)
-                        text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text;
+                        text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text.toByteArray();
                     side.rows.push_back({keyOf(f[0]), std::move(text)});
                 });
-
-    // Jet 3 texts are bytes in the file's code page, unless the user names another.
-    QString codePageLine;
-    std::unique_ptr<CodePageDecoder> decoder;
-    if (jet3) {
-        int cp = options.codePage ? options.codePage : header.codePage;
-        QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
-        if (!options.codePage && cp == 1252) {
-            bool romanian = false;
-            for (const Side* s : {&im.words, &im.chapters})
-                for (const SourceRow& r : s->rows)
-                    romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
-            if (romanian) {
-                cp = 1250;
-                why = QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
-                                     "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
-            }
-        }
-        if (cp == 0)
-            cp = 1252;
-        decoder = std::make_unique<CodePageDecoder>(cp);
-        codePageLine = QStringLiteral("pagina de cod %1 (%2)").arg(cp).arg(why);
-    } else {
-        codePageLine = QStringLiteral("texte Unicode");
-    }
-    const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
-    for (Side* s : {&im.words, &im.chapters}) {
-        if (static_cast<long long>(s->rows.size()) > kMaxRows)
-            throw Failure{exitcode::Refused, QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
-                                                 .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
-                                                 .arg(kMaxRows)};
-        s->build(decode);
-    }
-
-    std::vector<std::uint64_t> pairs;
-    pairs.reserve(im.linkRows.size());
-    for (std::size_t i = 0; i < im.linkRows.size(); ++i) {
-        const auto& [w, c] = im.linkRows[i];
-        QStringList why;
-        if (!w)
-            why << QStringLiteral("cheia cuvântului este goală");
-        else if (im.words.byKey.count(*w) == 0)
-            why << im.words.missing(*w);
-        if (!c)
-            why << QStringLiteral("cheia capitolului este goală");
-        else if (im.chapters.byKey.count(*c) == 0)
-            why << im.chapters.missing(*c);
-        if (!why.isEmpty()) {
-            im.dropped << QStringLiteral("rândul %1: %2.").arg(i + 1).arg(why.join(QStringLiteral("; ")));
-            continue;
-        }
-        // A key that several rows share joins each of them, as a query over the file would.
-        const auto ws = im.words.byKey.equal_range(*w);
-        const auto cs = im.chapters.byKey.equal_range(*c);
-        for (auto a = ws.first; a != ws.second; ++a)
-            for (auto b = cs.first; b != cs.second; ++b)
-                pairs.push_back((std::uint64_t(a->second) << 32) | b->second);
-    }
+    if (!built)
+        build();
     std::sort(pairs.begin(), pairs.end());
     const auto last = std::unique(pairs.begin(), pairs.end());
     im.linksRepeated = static_cast<long long>(pairs.end() - last);
     pairs.erase(last, pairs.end());
-    im.links.reserve(pairs.size());
     for (const std::uint64_t p : pairs)
-        im.links.emplace_back(im.words.stored[p >> 32].key, im.chapters.stored[p & 0xFFFFFFFFu].key);
-    std::sort(im.links.begin(), im.links.end());
-    im.linkRows.clear();
-    im.linkRows.shrink_to_fit();
+        writer.link(static_cast<qint32>(std::uint32_t(p >> 32) ^ 0x80000000u), static_cast<qint32>(std::uint32_t(p) ^ 0x80000000u));
+    im.linksStored = static_cast<long long>(pairs.size());
+    writer.finish();
 
     im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
     for (const Side* s : {&im.words, &im.chapters})
@@ -347,36 +445,21 @@ Import readAndBuild(const QString& jetPath, const JetImportOptions& options)
     return im;
 }
 
-void writeStore(const Import& im, const QString& path)
+// Engine failures while writing name the file that was being made.
+Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath, const QString& storeName)
 {
-    std::unique_ptr<Database> db = DBEngine().CreateDatabase(path);
-    store::CreateSchema(*db);
-    // A file no one else sees until it is complete: a crash leaves only a temporary file to remove.
-    db->ExecuteScript(QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF;"));
-    Transaction t(*db);
-    const QString words = QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)");
-    for (const StoredRow& r : im.words.stored)
-        db->QueryRows(words, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
-    const QString chapters = QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)");
-    for (const StoredRow& r : im.chapters.stored)
-        db->QueryRows(chapters, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
-    const QString links = QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)");
-    std::vector<Variant> params(2);
-    for (const auto& [w, c] : im.links) {
-        params[0] = Variant(w);
-        params[1] = Variant(c);
-        db->QueryRows(links, params);
+    try {
+        return importInto(jetPath, options, storePath);
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeName, DescribeEngineError(e))};
     }
-    t.Commit();
-    db->Close();
 }
 
 void printReport(const Import& im, const QString& storeName, qint64 ms)
 {
     QStringList out = im.report;
-    const long long read = static_cast<long long>(im.links.size()) + im.linksRepeated + im.dropped.size();
     out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
-               .arg(read).arg(im.links.size()).arg(im.linksRepeated).arg(im.dropped.size());
+               .arg(im.linksRead).arg(im.linksStored).arg(im.linksRepeated).arg(im.dropped.size());
     const auto section = [&](const QString& title, const QStringList& items) {
         if (items.isEmpty())
             return;
@@ -452,12 +535,7 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
         throw Failure{exitcode::BadArguments, QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
                                                              "folosiți „tarvix-db convert %1” ca să-l înlocuiți.").arg(jet)};
     PendingStore pending(store, options.force);
-    const Import im = readAndBuild(jetInfo.absoluteFilePath(), options);
-    try {
-        writeStore(im, pending.tempPath());
-    } catch (const EngineError& e) {
-        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeInfo.fileName(), DescribeEngineError(e))};
-    }
+    const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
     printReport(im, store, clock.elapsed());
     return exitcode::Ok;
@@ -483,12 +561,7 @@ int RunConvert(const QString& file)
     }
     PendingStore pending(file, true);
     JetImportOptions options;
-    const Import im = readAndBuild(info.absoluteFilePath(), options);
-    try {
-        writeStore(im, pending.tempPath());
-    } catch (const EngineError& e) {
-        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost transformat: %2").arg(info.fileName(), DescribeEngineError(e))};
-    }
+    const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
     const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
     try {
         pending.MoveIntoPlace();

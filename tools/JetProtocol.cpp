@@ -24,33 +24,41 @@ long long number(const char* b, const char* e)
 
 void unescape(const char* b, const char* e, JetField& f)
 {
-    f.text.clear();
     if (e - b == 2 && b[0] == '\\' && b[1] == 'N') {
         f.null = true;
+        f.text = {};
         return;
     }
     f.null = false;
-    f.text.reserve(e - b);
-    for (const char* p = b; p != e; ++p) {
+    const char* slash = static_cast<const char*>(std::memchr(b, '\\', static_cast<std::size_t>(e - b)));
+    if (!slash) {
+        f.text = QByteArrayView(b, e - b);
+        return;
+    }
+    f.storage.clear();
+    f.storage.reserve(e - b);
+    f.storage.append(b, slash - b);
+    for (const char* p = slash; p != e; ++p) {
         if (*p != '\\') {
-            f.text.append(*p);
+            f.storage.append(*p);
             continue;
         }
         if (++p == e)
             throw JetProtocolError("an escape at the end of a field");
         switch (*p) {
-        case '\\': f.text.append('\\'); break;
-        case 't': f.text.append('\t'); break;
-        case 'n': f.text.append('\n'); break;
-        case 'r': f.text.append('\r'); break;
+        case '\\': f.storage.append('\\'); break;
+        case 't': f.storage.append('\t'); break;
+        case 'n': f.storage.append('\n'); break;
+        case 'r': f.storage.append('\r'); break;
         default: throw JetProtocolError("an unknown escape");
         }
     }
+    f.text = QByteArrayView(f.storage);
 }
 
-std::vector<std::pair<const char*, const char*>> split(const char* b, const char* e)
+void split(const char* b, const char* e, std::vector<std::pair<const char*, const char*>>& parts)
 {
-    std::vector<std::pair<const char*, const char*>> parts;
+    parts.clear();
     const char* start = b;
     for (const char* p = b; p != e; ++p)
         if (*p == '\t') {
@@ -58,7 +66,6 @@ std::vector<std::pair<const char*, const char*>> split(const char* b, const char
             start = p + 1;
         }
     parts.emplace_back(start, e);
-    return parts;
 }
 
 }  // namespace
@@ -113,7 +120,8 @@ void JetOutputParser::line(const char* b, const char* e)
     if (e - b < 1 || (e - b > 1 && b[1] != '\t'))
         throw JetProtocolError("a record without its kind");
     const char kind = b[0];
-    const auto parts = split(e - b > 1 ? b + 2 : e, e);
+    split(e - b > 1 ? b + 2 : e, e, parts_);
+    const auto& parts = parts_;
     const bool bare = e - b == 1;
     switch (kind) {
     case 'T':

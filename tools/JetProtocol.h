@@ -28,9 +28,11 @@ struct JetTableInfo {
     std::vector<JetColumnInfo> columns;
 };
 
+// Valid only during the callback that is given it.
 struct JetField {
     bool null = true;
-    QByteArray text;  // UTF-8, unescaped
+    QByteArrayView text;  // UTF-8, unescaped
+    QByteArray storage;   // holds text when it had escapes
 };
 
 // libmdb's column types the importer takes.
@@ -66,6 +68,7 @@ private:
     bool ended_ = false;
     QString failure_;
     std::vector<JetField> fields_;
+    std::vector<std::pair<const char*, const char*>> parts_;
 };
 
 }  // namespace tarvix::tool

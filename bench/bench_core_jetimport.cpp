@@ -1,0 +1,89 @@
+// tarvix-db import-mdb over a Jet 4 dictionary of 32,767 words, 32,767
+// chapters and 1,000,000 links, beside mdb-export of the same three tables to
+// /dev/null, the two alternating in each iteration so the machine's noise falls
+// on both; with the importer's peak memory.
+#include "support/JetWriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Child {
+    double seconds = 0;
+    long peakKb = 0;
+    int status = -1;
+};
+
+// Runs a program with its output sent to /dev/null, timing it and reading its own peak memory.
+Child run(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    setenv("MDBICONV", "UTF-8", 1);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    Child c;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        struct rusage usage {};
+        wait4(pid, &c.status, 0, &usage);
+        c.peakKb = usage.ru_maxrss;
+    }
+    c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return c;
+}
+
+void BM_ImportMdbAgainstMdbExport(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string jet = dir.filePath(QStringLiteral("Dictionar-vechi.mdb")).toStdString();
+    tarvix::test::WriteJetFile(QString::fromStdString(jet), tarvix::test::LargeDictionary(32767, 32767, 1000000),
+                               tarvix::test::JetOptions{});
+    const std::string store = dir.filePath(QStringLiteral("Dictionar.mdb")).toStdString();
+    double importSeconds = 0, exportSeconds = 0;
+    long peakKb = 0;
+    for (auto _ : state) {
+        Child exported;
+        for (const char* table : {"tblDictionar", "tblCapitol", "tblLegatura"}) {
+            const Child c = run({MDB_EXPORT, jet, table});
+            exported.seconds += c.seconds;
+            if (c.status != 0)
+                state.SkipWithError("mdb-export failed");
+        }
+        QFile::remove(QString::fromStdString(store));
+        const Child imported = run({TARVIX_DB_TOOL, "import-mdb", jet, store});
+        if (imported.status != 0)
+            state.SkipWithError("import-mdb failed");
+        state.SetIterationTime(imported.seconds);
+        importSeconds += imported.seconds;
+        exportSeconds += exported.seconds;
+        peakKb = std::max(peakKb, imported.peakKb);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["import_s"] = importSeconds / n;
+    state.counters["mdb_export_s"] = exportSeconds / n;
+    state.counters["ratio"] = importSeconds / exportSeconds;
+    state.counters["import_peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+}
+BENCHMARK(BM_ImportMdbAgainstMdbExport)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
