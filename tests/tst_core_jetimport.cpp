@@ -75,6 +75,8 @@ private slots:
     void refusalsLeaveNothing();
     void damagedFilesRefusedInTime_data();
     void damagedFilesRefusedInTime();
+    void misbehavingReaderStopped_data();
+    void misbehavingReaderStopped();
     void convertKeepsTheOriginal();
     void convertFailureRestoresTheOriginal();
 };
@@ -250,6 +252,36 @@ void JetImportTest::damagedFilesRefusedInTime()
     QVERIFY2(r.err.size() < 2000, "the reader's complaints are not echoed in bulk");
     QCOMPARE(entries(dir.path()), QStringList{"vechi.mdb"});
     QCOMPARE(bytesOf(dir.filePath("vechi.mdb")), bytes);
+}
+
+void JetImportTest::misbehavingReaderStopped_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("hangs, writing megabytes of complaints")
+        << QByteArray("while :; do echo 'mdb_kkd_to_props: bad record' >&2; done") << "a durat mai mult de 5 s";
+    QTest::newRow("crashes") << QByteArray("echo 'T\tx\t1\t0'; kill -SEGV $$") << "s-a oprit brusc";
+    QTest::newRow("stops halfway") << QByteArray("printf 'T\ttblDictionar\t0\t0\nE\t0\t0\n'") << "înainte de sfârșit";
+    QTest::newRow("writes nonsense") << QByteArray("head -c 100000 /dev/urandom") << "de neînțeles";
+}
+
+void JetImportTest::misbehavingReaderStopped()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, mentions);
+    QTemporaryDir dir;
+    jet(dir, RomanianFixture(), version(4));
+    const QString reader = dir.filePath("reader.sh");
+    writeFile(reader, "#!/bin/sh\n" + script + "\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QElapsedTimer clock;
+    clock.start();
+    const Run r = tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"}, 60000, {"TARVIX_JET_READER=" + reader});
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
+    QVERIFY(r.err.size() < 2000);
+    QVERIFY(clock.elapsed() < 30000);
+    QCOMPARE(entries(dir.path()), QStringList({"reader.sh", "vechi.mdb"}));
 }
 
 void JetImportTest::convertKeepsTheOriginal()

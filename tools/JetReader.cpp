@@ -174,7 +174,9 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
     args << arguments;
     std::unique_ptr<Child> child;
     try {
-        child = std::make_unique<Child>(QCoreApplication::applicationFilePath(), args);
+        // Tests put a misbehaving reader in its place to see each failure handled.
+        const QString program = qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath());
+        child = std::make_unique<Child>(program, args);
     } catch (const std::system_error& e) {
         throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.")
                                                    .arg(QString::fromLocal8Bit(e.what()))};

@@ -12,10 +12,14 @@
 
 namespace tarvix::test {
 
-Run tool(const QString& cwd, const QStringList& args, int timeoutMs)
+Run tool(const QString& cwd, const QStringList& args, int timeoutMs, const QStringList& env)
 {
     QProcess p;
     p.setWorkingDirectory(cwd);
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& v : env)
+        e.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(e);
     p.start(QStringLiteral(TARVIX_DB_TOOL), args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();

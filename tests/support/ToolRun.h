@@ -14,8 +14,8 @@ struct Run {
     QString err;
 };
 
-// Runs tarvix-db in cwd; waits at most timeoutMs.
-Run tool(const QString& cwd, const QStringList& args, int timeoutMs = 120000);
+// Runs tarvix-db in cwd; waits at most timeoutMs. env: variables to set for it, "NAME=value".
+Run tool(const QString& cwd, const QStringList& args, int timeoutMs = 120000, const QStringList& env = {});
 
 // A file's bytes, or "<missing>".
 QByteArray bytesOf(const QString& path);
