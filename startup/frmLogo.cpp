@@ -52,6 +52,11 @@ void frmLogo::AddTick()
         ++Ticks;
 }
 
+void frmLogo::HoldClock(bool wait)
+{
+    Timer1.setEnabled(!wait);
+}
+
 #if TARVIX_EDITION_REVISION == 5
 
 void frmLogo::Timer1_Timer()

@@ -27,6 +27,9 @@ public:
     void Form_Click() override;
     void Form_KeyPress(std::int16_t& KeyAscii) override;
 
+    // While an old dictionary is asked about and converted, a tick would show a main window without a store.
+    void HoldClock(bool wait);
+
 private:
     void AddTick();
 

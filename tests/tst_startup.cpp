@@ -1,15 +1,23 @@
 // The splash window's hand-over, driven tick by tick instead of by a clock.
 // Built once per edition: 1.00.0007 hands over at the eleventh tick and stops
-// its timer, 1.00.0005 at the tenth and keeps it.
+// its timer, 1.00.0005 at the tenth and keeps it. An older Access file met at
+// the first tick is offered for conversion by the real tarvix-db.
 #include "platform/Toolkit.h"
+#include "startup/JetConversion.h"
 #include "startup/frmLogo.h"
 #include "store/Global.h"
+#include "support/JetWriter.h"
+#include "support/MsgBoxRecorder.h"
 #include "support/TempStore.h"
+#include "support/ToolRun.h"
 
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace tarvix;
 using test::TempStore;
+using test::bytesOf;
 
 namespace {
 
@@ -51,6 +59,7 @@ private slots:
     {
         ResetAfterError();
         MsgBoxHook = nullptr;
+        DBEngine::OnJetFile = nullptr;
         Global::db.reset();
     }
 
@@ -61,6 +70,8 @@ private slots:
     void unopenableStoreGivesOneBox_data();
     void unopenableStoreGivesOneBox();
     void programEndsWhenTheMainWindowCloses();
+    void olderAccessFileIsOfferedForConversion_data();
+    void olderAccessFileIsOfferedForConversion();
 
 private:
     QStringList messages_;
@@ -160,7 +171,6 @@ void StartupTest::unopenableStoreGivesOneBox_data()
     QTest::newRow("0 bytes") << "empty" << err::NotAStore;
     QTest::newRow("store cut in half") << "truncated" << err::Corrupt;
     QTest::newRow("random bytes") << "random" << err::NotAStore;
-    QTest::newRow("older Access file") << "access" << err::NotAStore;
     QTest::newRow("text file") << "text" << err::NotAStore;
     QTest::newRow("a table missing") << "no table" << err::NotAStore;
     QTest::newRow("a field missing") << "no field" << err::NotAStore;
@@ -196,8 +206,6 @@ void StartupTest::unopenableStoreGivesOneBox()
         for (int i = 0; i < bytes.size(); ++i)
             bytes[i] = char((i * 7919 + 13) % 251);
         write(bytes);
-    } else if (kind == "access") {
-        write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4096, '\0'));
     } else if (kind == "text") {
         write("cuvânt,capitol\nARBORE,GRAFURI\n");
     } else if (kind == "no table") {
@@ -247,6 +255,134 @@ void StartupTest::programEndsWhenTheMainWindowCloses()
     whileModal(logo.MainWindow(), [] {}, [&] { logo.Form_Click(); });
     QVERIFY(!logo.IsLoaded());
     QVERIFY(!logo.MainWindow().IsLoaded());
+}
+
+void StartupTest::olderAccessFileIsOfferedForConversion_data()
+{
+    QTest::addColumn<QString>("file");  // "header": a Jet signature and nothing else; "foreign": another program's Jet 4 file
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("tool");  // "found", "nowhere", or a stand-in: "slow" (waits a second), "crashing", "unstartable"
+    QTest::addColumn<QString>("says");  // part of the error box; empty: the converted store opens
+    const QString refused = QStringLiteral("tarvix-db convert Dictionar.mdb");
+    QTest::newRow("older Access file, Nu") << "header" << 4 << vbNo << "found" << refused;
+    QTest::newRow("Jet 4 dictionary, Nu") << "dictionary" << 4 << vbNo << "found" << refused;
+    QTest::newRow("Jet 3 dictionary, Da") << "dictionary" << 3 << vbYes << "found" << "";
+    QTest::newRow("Jet 4 dictionary, Da, slow") << "dictionary" << 4 << vbYes << "slow" << "";
+    QTest::newRow("Jet 4 file without the dictionary's tables, Da")
+        << "foreign" << 4 << vbYes << "found" << "Mesajul programului tarvix-db:\nFișierul „Dictionar.mdb” nu are tabela „tblDictionar”";
+    QTest::newRow("older Access file, Da") << "header" << 4 << vbYes << "found" << "este deteriorat sau trunchiat";
+    QTest::newRow("tarvix-db nowhere, Da") << "dictionary" << 4 << vbYes << "nowhere" << "Programul tarvix-db, care face";
+    QTest::newRow("tarvix-db killed, Da") << "dictionary" << 4 << vbYes << "crashing" << "s-a oprit neașteptat";
+    QTest::newRow("tarvix-db cannot start, Da") << "dictionary" << 4 << vbYes << "unstartable" << "nu a putut fi pornit";
+}
+
+void StartupTest::olderAccessFileIsOfferedForConversion()
+{
+    QFETCH(QString, file);
+    QFETCH(int, version);
+    QFETCH(int, answer);
+    QFETCH(QString, tool);
+    QFETCH(QString, says);
+    TempStore store(false);
+    if (file == "header") {
+        test::writeFile(store.file(), QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4096, '\0'));
+    } else if (file == "foreign") {
+        QVERIFY(QFile::copy(QStringLiteral(TARVIX_TEST_DATA "/testUnicodeCompV2003.mdb"), store.file()));
+        QVERIFY(QFile::setPermissions(store.file(), QFile::ReadOwner | QFile::WriteOwner));
+    } else {
+        test::WriteJetFile(store.file(),
+                           test::DictionaryTables({{1, "MĂR"}, {2, "PÂINE"}, {3, "ȘTIINȚĂ"}},
+                                                  {{1, "Întâi"}, {2, "Al doilea"}}, {{1, 1}, {2, 1}, {3, 2}}),
+                           {.version = version});
+    }
+    const QByteArray before = bytesOf(store.file());
+    const QString buildTree = TarvixDbInBuildTree;
+    const QByteArray path = qgetenv("PATH");
+    auto restore = qScopeGuard([&] {
+        TarvixDbInBuildTree = buildTree;
+        qputenv("PATH", path);
+    });
+    QTemporaryDir bin;
+    if (tool == "nowhere") {
+        TarvixDbInBuildTree.clear();
+        qputenv("PATH", QFile::encodeName(store.folder()));
+    } else if (tool != "found") {
+        const QString standIn = bin.filePath("tarvix-db");
+        test::writeFile(standIn, tool == "slow"       ? "#!/bin/sh\nsleep 1\nexec '" + QFile::encodeName(FindTarvixDb()) + "' \"$@\"\n"
+                                 : tool == "crashing" ? QByteArray("#!/bin/sh\nkill -KILL $$\n")
+                                                      : QByteArray("#!/nonexistent/sh\n"));
+        QVERIFY(QFile::setPermissions(standIn, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        TarvixDbInBuildTree = standIn;
+    }
+
+    test::MsgBoxRecorder boxes{answer};
+    test::EndProgramRecorder end;
+    frmLogo logo;
+    DBEngine::OnJetFile = [&](const QString& jet) {
+        return ConvertJetDictionary(jet, [&](bool wait) { logo.HoldClock(wait); });
+    };
+    logo.ShowStartup();
+    const Timer& clock = logo.control<Timer>("Timer1");
+    bool clockHeld = false;
+    QTimer probe;  // fires inside the conversion's own event loop, the first one to run
+    probe.setSingleShot(true);
+    QObject::connect(&probe, &QTimer::timeout, [&] { clockHeld = !clock.TimerEnabled(); });
+    probe.start(0);
+    QString progressShown;
+    QTimer progressProbe;
+    progressProbe.setSingleShot(true);
+    QObject::connect(&progressProbe, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog && dialog->isVisible() && dialog->isModal()
+                                                                  && dialog->findChildren<QPushButton*>().isEmpty())
+                progressShown = dialog->labelText();
+    });
+    progressProbe.start(800);
+    Dispatch([&] { logo.Timer1_Timer(); });
+
+    QVERIFY(boxes.count() >= 1);
+    const test::MsgBoxCall& question = boxes.calls()[0];
+    QCOMPARE(question.style, vbYesNo + vbQuestion);
+    QVERIFY2(question.text.contains("„Dictionar.mdb”") && question.text.contains(QDir::toNativeSeparators(store.folder()))
+                 && question.text.contains("Originalul se păstrează neschimbat"),
+             qPrintable(question.text));
+    QVERIFY(clock.TimerEnabled());
+    const QStringList left = QDir(store.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    if (!says.isEmpty()) {
+        QCOMPARE(boxes.count(), 2);
+        QCOMPARE(boxes.last().style, vbCritical);
+        QVERIFY2(boxes.last().text.contains(QString::number(err::NotAStore)) && boxes.last().text.contains(says),
+                 qPrintable(boxes.last().text));
+        QVERIFY(!boxes.last().text.contains("tarvix-db: "));
+        QCOMPARE(end.statuses(), std::vector<int>{1});
+        QVERIFY(!Global::db);
+        QCOMPARE(left, QStringList{"Dictionar.mdb"});
+        QVERIFY(bytesOf(store.file()) == before);
+        return;
+    }
+    QCOMPARE(boxes.count(), 1);
+    QVERIFY(!end.ended());
+    QVERIFY(clockHeld);
+    QCOMPARE(progressShown.contains("Se aduc datele din „Dictionar.mdb”"), tool == "slow");
+    QVERIFY(Global::db);
+    const QString original = QStringLiteral("Dictionar.original-jet%1.mdb").arg(version);
+    QCOMPARE(left, (QStringList{"Dictionar.mdb", original}));
+    QVERIFY(bytesOf(store.folder() + "/" + original) == before);
+    QCOMPARE(store.count("tblDictionar"), 3);
+    QCOMPARE(store.count("tblCapitol"), 2);
+    QCOMPARE(store.count("tblLegatura"), 3);
+
+    QString words, chapters;
+    whileModal(logo.MainWindow(),
+               [&] {
+                   words = logo.MainWindow().control<Label>("Label4").Caption();
+                   chapters = logo.MainWindow().control<Label>("Label5").Caption();
+               },
+               [&] { logo.Form_Click(); });
+    QCOMPARE(words, QStringLiteral("3"));
+    QCOMPARE(chapters, QStringLiteral("2"));
+    QCOMPARE(boxes.count(), 1);
 }
 
 QTEST_MAIN(StartupTest)
