@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace tarvix;
 using namespace tarvix::test;
 
@@ -91,6 +93,9 @@ private slots:
     void importRefusesBadRows_data();
     void importRefusesBadRows();
     void importOnALockedStoreChangesNothing();
+    void importReadsOnlyPlainFilesOfADictionarysSize_data();
+    void importReadsOnlyPlainFilesOfADictionarysSize();
+    void formulasAndTrailingBlankLinesRoundTrip();
 };
 
 void ToolTest::helpAndBadArguments_data()
@@ -544,6 +549,14 @@ void ToolTest::importRefusesBadRows_data()
     QTest::newRow("empty file") << "legaturi.csv" << QByteArray() << 1 << "lipsește rândul de antet";
     QTest::newRow("tab in a word") << "cuvinte.csv" << w + "STI\tVĂ\r\n" << 2 << "caracter de control";
     QTest::newRow("line break in a word") << "cuvinte.csv" << w + "\"STIVĂ\r\nCOADĂ\"\r\n" << 2 << "caracter de control";
+    // Texts that look like others.
+    QTest::newRow("no-break spaces around") << "cuvinte.csv" << w + "STIVĂ\r\n\xC2\xA0stivă\xC2\xA0\r\n" << 3 << "este deja pe linia 2";
+    QTest::newRow("decomposed letter") << "cuvinte.csv" << w + "STIVĂ\r\nSTIVA\xCC\x86\r\n" << 3 << "este deja pe linia 2";
+    QTest::newRow("zero-width space") << "cuvinte.csv" << w + "STI\xE2\x80\x8BVĂ\r\n" << 2 << "invizibil (cod 200b)";
+    QTest::newRow("direction mark") << "capitole.csv" << c + "\xE2\x80\x8FGRAFURI\r\n" << 2 << "invizibil (cod 200f)";
+    QTest::newRow("letters outside the BMP") << "cuvinte.csv" << w + QString::fromUcs4(U"\U0001D400").repeated(20).toUtf8() + "\r\n" << 2
+                                            << "40 de poziții în căsuța ferestrei";
+    QTest::newRow("a 10 MB field") << "cuvinte.csv" << w + QByteArray(10'000'000, 'X') + "\r\n" << 2 << "… (10000000 de caractere în total)";
 }
 
 void ToolTest::importRefusesBadRows()
@@ -579,6 +592,7 @@ void ToolTest::importRefusesBadRows()
     const QString reported = reportLine(r.err, csv, line);
     QVERIFY2(!reported.isEmpty(), qPrintable(r.err));
     QVERIFY2(reported.contains(fragment), qPrintable(r.err));
+    QVERIFY2(r.err.size() < 4000, "a quoted text is cut to a readable length");
     QVERIFY2(r.err.contains(QStringLiteral("nu a fost schimbată")), qPrintable(r.err));
     QCOMPARE(bytesOf(file), before);
     QVERIFY(!QFileInfo::exists(file + QStringLiteral("-journal")));
@@ -590,6 +604,69 @@ void ToolTest::importRefusesBadRows()
     QCOMPARE(ok.code, 0);
     QCOMPARE(count(file, "tblDictionar"), 4);
     QCOMPARE(count(file, "tblLegatura"), 4);
+}
+
+void ToolTest::importReadsOnlyPlainFilesOfADictionarysSize_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("a pipe") << "fifo" << "conductă";
+    QTest::newRow("a link to /dev/zero") << "zero" << "dispozitiv";
+    QTest::newRow("a folder") << "folder" << "un dosar";
+    QTest::newRow("100 MiB") << "huge" << "100 MiB";
+}
+
+void ToolTest::importReadsOnlyPlainFilesOfADictionarysSize()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, mentions);
+    QTemporaryDir dir;
+    QCOMPARE(tool(dir.path(), {"create", "Dictionar.mdb"}).code, 0);
+    QVERIFY(QDir(dir.path()).mkdir("csv"));
+    writeFile(dir.filePath("csv/capitole.csv"), "Capitol\r\n");
+    writeFile(dir.filePath("csv/legaturi.csv"), "Cuvant,Capitol\r\n");
+    const QString words = dir.filePath("csv/cuvinte.csv");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(words).constData(), 0600), 0);
+    else if (kind == "zero")
+        QVERIFY(QFile::link("/dev/zero", words));
+    else if (kind == "folder")
+        QVERIFY(QDir().mkdir(words));
+    else {
+        QFile f(words);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(100LL * 1024 * 1024));
+    }
+    const QByteArray before = bytesOf(dir.filePath("Dictionar.mdb"));
+    const Run r = tool(dir.path(), {"import", "Dictionar.mdb", "csv"}, 20000);
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
+    QCOMPARE(bytesOf(dir.filePath("Dictionar.mdb")), before);
+}
+
+void ToolTest::formulasAndTrailingBlankLinesRoundTrip()
+{
+    QTemporaryDir dir;
+    QCOMPARE(tool(dir.path(), {"create", "a.mdb"}).code, 0);
+    const QStringList texts{"=SUM(A1:A9)", "+40", "-CONSTANTĂ", "@ADRESĂ", "'CITAT", "'=DEJA", "A=B"};
+    {
+        auto db = DBEngine().OpenDatabase(dir.filePath("a.mdb"));
+        for (const QString& t : texts)
+            addRow(*db, "tblDictionar", "Cuvant", t);
+        addRow(*db, "tblCapitol", "Capitol", "=HYPERLINK(\"X\")");
+        addLink(*db, "=SUM(A1:A9)", "=HYPERLINK(\"X\")");
+    }
+    QCOMPARE(tool(dir.path(), {"export", "a.mdb", "csv"}).code, 0);
+    QCOMPARE(bytesOf(dir.filePath("csv/cuvinte.csv")),
+             QByteArray("Cuvant\r\n'=SUM(A1:A9)\r\n'+40\r\n'-CONSTANTĂ\r\n'@ADRESĂ\r\n''CITAT\r\n''=DEJA\r\nA=B\r\n"));
+    QVERIFY(bytesOf(dir.filePath("csv/legaturi.csv")).contains("'=SUM(A1:A9),\"'=HYPERLINK(\"\"X\"\")\""));
+    // An editor's blank lines at the ends of the files are no rows.
+    for (const char* name : {"csv/cuvinte.csv", "csv/capitole.csv", "csv/legaturi.csv"})
+        writeFile(dir.filePath(name), bytesOf(dir.filePath(name)) + "\r\n\n\r\n");
+    QCOMPARE(tool(dir.path(), {"create", "b.mdb"}).code, 0);
+    const Run r = tool(dir.path(), {"import", "b.mdb", "csv"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(contentOf(dir.filePath("b.mdb")), contentOf(dir.filePath("a.mdb")));
 }
 
 void ToolTest::importOnALockedStoreChangesNothing()

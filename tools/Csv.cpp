@@ -103,6 +103,7 @@ private:
     {
         CsvRow row;
         row.line = line_;
+        row.blank = atLineBreak();
         for (;;) {
             QString field;
             if (!atEnd() && s_[i_] == QLatin1Char('"')) {

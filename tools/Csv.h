@@ -17,6 +17,7 @@ QByteArray CsvLine(const QStringList& fields);
 struct CsvRow {
     int line = 0;  // where the record starts, counting from 1
     QStringList fields;
+    bool blank = false;  // a line with nothing on it, not even quotes
 };
 
 struct CsvIssue {

@@ -54,6 +54,33 @@ QStringList Listed(const QStringList& items, int limit)
     return out;
 }
 
+QString Shortened(const QString& text, int max)
+{
+    if (text.size() <= max)
+        return text;
+    qsizetype cut = max;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QStringLiteral("… (%1 de caractere în total)").arg(TextLength(text));
+}
+
+namespace {
+bool startsLikeAFormula(const QString& t)
+{
+    return !t.isEmpty() && QStringView(u"=+-@'").contains(t.front());
+}
+}  // namespace
+
+QString Neutralised(const QString& text)
+{
+    return startsLikeAFormula(text) ? QLatin1Char('\'') + text : text;
+}
+
+QString Unneutralised(const QString& cell)
+{
+    return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
+}
+
 int TextLength(const QString& text)
 {
     int n = 0;

@@ -44,6 +44,14 @@ QString Counted(long long n, const char* one, const char* many);
 // The first items of a long list, then "… și încă N".
 QStringList Listed(const QStringList& items, int limit = 50);
 
+// A text quoted in a message, cut to a readable length.
+QString Shortened(const QString& text, int max = 80);
+
+// A spreadsheet runs a cell that begins with = + - @ as a formula: export puts a
+// ' before such a text (and before one that begins with '), import takes exactly it away.
+QString Neutralised(const QString& text);
+QString Unneutralised(const QString& cell);
+
 // Characters as a person counts them (code points, not UTF-16 units).
 int TextLength(const QString& text);
 

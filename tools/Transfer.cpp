@@ -14,11 +14,16 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 namespace tarvix::tool {
 
 namespace {
+
+// 32,767 rows of 255 characters take about 25 MiB; twice that is no dictionary.
+constexpr qint64 kMaxCsvBytes = 64LL * 1024 * 1024;
 
 QString folderName(const QString& dir)
 {
@@ -63,9 +68,9 @@ int RunExport(const QString& file, const QString& dir, bool force)
         // One snapshot of all three tables, even with another copy of the program at work.
         Transaction t(*db);
         for (const auto& r : db->QueryRows(QStringLiteral("SELECT Cuvant FROM tblDictionar ORDER BY ID_Cuvant")))
-            words.push_back({r[0].ToText()});
+            words.push_back({Neutralised(r[0].ToText())});
         for (const auto& r : db->QueryRows(QStringLiteral("SELECT Capitol FROM tblCapitol ORDER BY ID_Capitol")))
-            chapters.push_back({r[0].ToText()});
+            chapters.push_back({Neutralised(r[0].ToText())});
         QSet<QPair<qint64, qint64>> seen;
         for (const auto& r : db->QueryRows(QStringLiteral(
                  "SELECT l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol FROM tblLegatura AS l "
@@ -77,7 +82,7 @@ int RunExport(const QString& file, const QString& dir, bool force)
                 continue;
             }
             seen.insert(pair);
-            links.push_back({r[2].ToText(), r[3].ToText()});
+            links.push_back({Neutralised(r[2].ToText()), Neutralised(r[3].ToText())});
         }
         orphans = db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
                                                 "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
@@ -95,17 +100,26 @@ int RunExport(const QString& file, const QString& dir, bool force)
     };
     // All three are written in full before any of them takes its place.
     std::vector<std::unique_ptr<QSaveFile>> out;
+    const auto unwritten = [](const QSaveFile& f) {
+        // Qt's own texts are English and often "Unknown error": say it in the user's words.
+        const QString why = errno == ENOSPC || errno == EDQUOT ? QStringLiteral("nu mai este loc pe disc")
+            : errno == EACCES || errno == EPERM || errno == EROFS ? QStringLiteral("dosarul poate fi doar citit")
+                                                                  : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+        return Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
+                                                  .arg(QDir::toNativeSeparators(f.fileName()), why)};
+    };
     for (const auto& [name, bytes] : files) {
         auto f = std::make_unique<QSaveFile>(fileIn(target, name));
-        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size())
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
-                                                     .arg(QDir::toNativeSeparators(f->fileName()), f->errorString())};
+        errno = 0;
+        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size() || !f->flush())
+            throw unwritten(*f);
         out.push_back(std::move(f));
     }
-    for (auto& f : out)
+    for (auto& f : out) {
+        errno = 0;
         if (!f->commit())
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
-                                                     .arg(QDir::toNativeSeparators(f->fileName()), f->errorString())};
+            throw unwritten(*f);
+    }
 
     if (orphans > 0)
         PrintErr(QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu au fost scrise (vedeți „tarvix-db check”).")
@@ -142,27 +156,37 @@ public:
     // The text as the editors would store it, or an empty text after reporting why not.
     QString text(int file, int line, const QString& raw, const char* what, int max)
     {
-        QString t = raw;
-        while (t.startsWith(QLatin1Char(' ')))
-            t.remove(0, 1);
-        while (t.endsWith(QLatin1Char(' ')))
-            t.chop(1);
-        t = t.toUpper();
+        // Composed and decomposed letters look alike: keep one form, as the keyboard gives it.
+        QString t = Unneutralised(raw).normalized(QString::NormalizationForm_C);
+        // A no-break space pasted from a document is a blank too.
+        const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
+        qsizetype b = 0, e = t.size();
+        while (b < e && blank(t.at(b)))
+            ++b;
+        while (e > b && blank(t.at(e - 1)))
+            --e;
+        t = t.mid(b, e - b).toUpper();
         if (t.isEmpty()) {
             issue(file, line, QStringLiteral("%1 este gol.").arg(QString::fromUtf8(what)));
             return {};
         }
         for (const QChar c : t)
-            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
-                issue(file, line, QStringLiteral("%1 „%2” conține un caracter de control (cod %3), care nu se poate scrie "
-                                                 "în ferestrele programului.")
-                                      .arg(QString::fromUtf8(what), t.simplified())
-                                      .arg(c.unicode()));
+            if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c == QChar::LineSeparator
+                || c == QChar::ParagraphSeparator) {
+                issue(file, line, QStringLiteral("%1 „%2” conține un caracter de control sau invizibil (cod %3), care nu se "
+                                                 "poate scrie în ferestrele programului.")
+                                      .arg(QString::fromUtf8(what), Shortened(t.simplified()))
+                                      .arg(c.unicode(), 4, 16, QLatin1Char('0')));
                 return {};
             }
-        if (TextLength(t) > max) {
+        // The window's box counts UTF-16 units: a letter outside the Basic Multilingual Plane takes two.
+        if (t.size() > max) {
+            const QString length = TextLength(t) == t.size()
+                ? Counted(t.size(), "caracter", "caractere")
+                : QStringLiteral("%1 (%2 în căsuța ferestrei)").arg(Counted(TextLength(t), "caracter", "caractere"),
+                                                                    Counted(t.size(), "poziție", "poziții"));
             issue(file, line, QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
-                                  .arg(QString::fromUtf8(what), t, Counted(TextLength(t), "caracter", "caractere"))
+                                  .arg(QString::fromUtf8(what), Shortened(t), length)
                                   .arg(max));
             return {};
         }
@@ -182,11 +206,16 @@ public:
                 got << f.trimmed();
             if (got.join(QLatin1Char(',')).compare(header.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
                 issue(file, 1, QStringLiteral("rândul de antet este „%1” în loc de „%2”.")
-                                   .arg(table.rows.front().fields.join(QLatin1Char(',')), header.join(QLatin1Char(','))));
+                                   .arg(Shortened(table.rows.front().fields.join(QLatin1Char(','))), header.join(QLatin1Char(','))));
         }
         for (const CsvIssue& i : table.issues)
             issue(file, i.line, i.text + QLatin1Char('.'));
-        for (const CsvRow& r : table.rows) {
+        // Blank lines at the end are where an editor left the cursor, not rows.
+        std::size_t last = table.rows.size();
+        while (last > 0 && table.rows[last - 1].line != 1 && table.rows[last - 1].blank)
+            --last;
+        for (std::size_t k = 0; k < last; ++k) {
+            const CsvRow& r = table.rows[k];
             if (r.line == 1)
                 continue;
             if (r.fields.size() != header.size()) {
@@ -218,13 +247,13 @@ public:
             const QString key = FoldKey(t);
             known.insert(key);
             if (const auto s = inStore.constFind(key); s != inStore.constEnd()) {
-                issue(file, r->line, *s == t ? QStringLiteral("%1 „%2” există deja în baza de date.").arg(QString::fromUtf8(what), t)
+                issue(file, r->line, *s == t ? QStringLiteral("%1 „%2” există deja în baza de date.").arg(QString::fromUtf8(what), Shortened(t))
                                              : QStringLiteral("%1 „%2” există deja în baza de date, scris „%3”.")
-                                                   .arg(QString::fromUtf8(what), t, *s));
+                                                   .arg(QString::fromUtf8(what), Shortened(t), Shortened(*s)));
                 continue;
             }
             if (const auto l = lineOf.constFind(key); l != lineOf.constEnd()) {
-                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QString::fromUtf8(what), t).arg(*l));
+                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QString::fromUtf8(what), Shortened(t)).arg(*l));
                 continue;
             }
             lineOf.insert(key, r->line);
@@ -246,25 +275,25 @@ public:
             bool ok = true;
             if (!words.contains(wk)) {
                 issue(file, r->line, QStringLiteral("cuvântul „%1” nu există nici în baza de date, nici în %2.")
-                                         .arg(w, QLatin1String(kWordsCsv)));
+                                         .arg(Shortened(w), QLatin1String(kWordsCsv)));
                 ok = false;
             }
             if (!chapters.contains(ck)) {
                 issue(file, r->line, QStringLiteral("capitolul „%1” nu există nici în baza de date, nici în %2.")
-                                         .arg(c, QLatin1String(kChaptersCsv)));
+                                         .arg(Shortened(c), QLatin1String(kChaptersCsv)));
                 ok = false;
             }
             if (!ok)
                 continue;
             if (inStore.contains({wk, ck})) {
                 issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” există deja în baza de date.")
-                                         .arg(w, c));
+                                         .arg(Shortened(w), Shortened(c)));
                 continue;
             }
             const auto [at, added] = lineOf.emplace(std::pair(wk, ck), r->line);
             if (!added) {
                 issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” se repetă: este deja pe "
-                                                    "linia %3.").arg(w, c).arg(at->second));
+                                                    "linia %3.").arg(Shortened(w), Shortened(c)).arg(at->second));
                 continue;
             }
             content.links.emplace_back(w, c);
@@ -299,6 +328,20 @@ int RunImport(const QString& file, const QString& dir)
             missing << QLatin1String(kFileNames[i]);
             continue;
         }
+        // A pipe would wait forever and a device read without end: only a plain file of a dictionary's size.
+        const QFileInfo info(f.fileName());
+        if (!info.isFile())
+            throw Failure{exitcode::FileProblem, QStringLiteral("„%1” nu este un fișier obișnuit, ci %2; importul citește doar "
+                                                                "fișiere CSV.")
+                                                     .arg(QDir::toNativeSeparators(f.fileName()),
+                                                          info.isDir() ? QStringLiteral("un dosar")
+                                                                       : QStringLiteral("un dispozitiv sau o conductă"))};
+        if (info.size() > kMaxCsvBytes)
+            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” are %2 MiB, mai mult decât are vreun dicționar "
+                                                                "(cel mult %3 MiB sunt primiți).")
+                                                     .arg(QDir::toNativeSeparators(f.fileName()))
+                                                     .arg(info.size() / (1024 * 1024))
+                                                     .arg(kMaxCsvBytes / (1024 * 1024))};
         if (!f.open(QIODevice::ReadOnly))
             throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi citit: %2.")
                                                      .arg(QDir::toNativeSeparators(f.fileName()), f.errorString())};
@@ -335,7 +378,7 @@ int RunImport(const QString& file, const QString& dir)
         const bool refused = e.Number() == err::Duplicate || e.Number() == err::ValueRefused
             || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
         throw Failure{refused ? exitcode::Refused : exitcode::EngineFailure,
-                      QStringLiteral("Importul nu a fost făcut: %1. Baza de date nu a fost schimbată.").arg(DescribeEngineError(e))};
+                      QStringLiteral("Importul nu a fost făcut: %1 Baza de date nu a fost schimbată.").arg(DescribeEngineError(e))};
     }
 
     if (!im.issues.empty()) {
