@@ -1,5 +1,6 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/Commands.h"
+#include "tools/Index.h"
 #include "tools/JetImport.h"
 #include "tools/JetReaderChild.h"
 #include "tools/StoreTool.h"
@@ -52,12 +53,20 @@ Comenzi:
                         păstrează alături, cu „.original-jet3” (sau jet4, ace)
                         în nume. Un FIȘIER care este deja o bază de date
                         Tarvix rămâne neatins.
+  index [OPȚIUNI] FIȘIER
+                        scrie tot indexul ca document de tipărit: fiecare
+                        cuvânt, în ordinea alfabetului românesc, urmat de
+                        capitolele lui, tot în ordine românească; apoi
+                        cuvintele fără capitole și, ca notă la sfârșit,
+                        capitolele fără cuvinte. Baza de date nu este
+                        schimbată.
   help                  arată acest text.
 
 Opțiuni:
   -f, --force   create, sample și import-mdb înlocuiesc un FIȘIER care există
                 deja; export înlocuiește fișierele CSV care există deja în
-                DOSAR. Fără --force niciun fișier existent nu este suprascris.
+                DOSAR; index înlocuiește IEȘIRE. Fără --force niciun fișier
+                existent nu este suprascris.
   -h, --help    arată acest text.
 
 Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari):
@@ -66,6 +75,16 @@ Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari)
   --links TABELĂ:CUVÂNT:CAPITOL   implicit tblLegatura:ID_Cuvant:ID_Capitol
   --codepage N  pagina de cod a textelor unui fișier Jet 3 (de exemplu 1250),
                 în locul celei pe care o numește fișierul.
+
+Opțiunile lui index:
+  --format text|html|tex   text: text simplu UTF-8 (implicit); html: o
+                           pagină de sine stătătoare, gata de tipărit pe două
+                           coloane; tex: un mediu theindex pentru un document
+                           LaTeX cu babel românesc.
+  --output IEȘIRE          scrie indexul în fișierul IEȘIRE în loc de
+                           ieșirea standard.
+  --linked-only            lasă deoparte cuvintele fără capitole și
+                           capitolele fără cuvinte.
 
 Fișierele CSV: câmpurile sunt despărțite prin virgulă; un câmp care conține
 virgulă, ghilimele sau sfârșit de rând se scrie între ghilimele, iar
@@ -94,9 +113,11 @@ struct Arguments {
     bool force = false;
     bool mappingGiven = false;
     JetImportOptions jet;
+    bool indexGiven = false;
+    IndexOptions index;
 };
 
-enum Takes : unsigned { None = 0, Force = 1, Mapping = 2 };
+enum Takes : unsigned { None = 0, Force = 1, Mapping = 2, IndexOnly = 4 };
 
 struct Command {
     const char* name;
@@ -119,6 +140,11 @@ const Command kCommands[] = {
          return RunImportMdb(a.positional[0], a.positional[1], o);
      }},
     {"convert", 1, "un FIȘIER", None, [](const Arguments& a) { return RunConvert(a.positional[0]); }},
+    {"index", 1, "un FIȘIER", Force | IndexOnly, [](const Arguments& a) {
+         IndexOptions o = a.index;
+         o.force = a.force;
+         return RunIndex(a.positional[0], o);
+     }},
     {"help", 0, "", None, [](const Arguments&) {
          PrintOut(QString::fromUtf8(kHelp).trimmed());
          return exitcode::Ok;
@@ -148,7 +174,12 @@ Arguments parse(const QStringList& args, bool& help)
             continue;
         }
         const QString name = arg.section(QLatin1Char('='), 0, 0);
-        const bool valued = name == QLatin1String("--words") || name == QLatin1String("--chapters")
+        if (arg == QLatin1String("--linked-only")) {
+            a.indexGiven = a.index.linkedOnly = true;
+            continue;
+        }
+        const bool forIndex = name == QLatin1String("--format") || name == QLatin1String("--output");
+        const bool valued = forIndex || name == QLatin1String("--words") || name == QLatin1String("--chapters")
             || name == QLatin1String("--links") || name == QLatin1String("--codepage");
         if (!valued)
             throw BadArguments{QStringLiteral("opțiunea „%1” nu există.").arg(arg)};
@@ -159,6 +190,18 @@ Arguments parse(const QStringList& args, bool& help)
             value = args[++i];
         else
             throw BadArguments{QStringLiteral("opțiunea %1 are nevoie de o valoare.").arg(name)};
+        if (forIndex) {
+            a.indexGiven = true;
+            if (name == QLatin1String("--output") && value.isEmpty())
+                throw BadArguments{QStringLiteral("un nume de fișier sau de dosar este gol.")};
+            if (name == QLatin1String("--output"))
+                a.index.output = value;
+            else if (const auto f = IndexFormatNamed(value))
+                a.index.format = *f;
+            else
+                throw BadArguments{QStringLiteral("opțiunea --format primește text, html sau tex, nu „%1”.").arg(value)};
+            continue;
+        }
         a.mappingGiven = true;
         try {
             if (name == QLatin1String("--codepage")) {
@@ -203,6 +246,8 @@ int run(const QStringList& args)
         throw BadArguments{QStringLiteral("opțiunea --force nu are sens pentru comanda „%1”.").arg(name)};
     if (a.mappingGiven && !(cmd->takes & Mapping))
         throw BadArguments{QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};
+    if (a.indexGiven && !(cmd->takes & IndexOnly))
+        throw BadArguments{QStringLiteral("opțiunile --format, --output și --linked-only sunt doar pentru index.")};
     for (const QString& p : a.positional)
         if (p.isEmpty())
             throw BadArguments{QStringLiteral("un nume de fișier sau de dosar este gol.")};

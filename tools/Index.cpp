@@ -1,0 +1,472 @@
+// index: every word in Romanian order with its chapters, as text, HTML or LaTeX.
+#include "tools/Index.h"
+#include "tools/StoreTool.h"
+
+#include "platform/Collation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+namespace tarvix::tool {
+
+namespace {
+
+// What the store holds, by position: texts, and each word's chapters in Romanian order.
+struct Contents {
+    QStringList words, chapters;
+    std::vector<int> wordOrder, chapterOrder;  // positions in Romanian order
+    std::vector<int> first;                    // word w's chapters: chaptersOf[first[w] .. first[w + 1])
+    std::vector<int> chaptersOf;
+    std::vector<bool> chapterLinked;
+    long long links = 0;    // distinct pairs
+    long long orphans = 0;  // link rows naming a word or chapter that is not there
+};
+
+std::vector<int> romanianOrder(const QStringList& texts)
+{
+    std::vector<QByteArray> keys;
+    keys.reserve(static_cast<std::size_t>(texts.size()));
+    for (const QString& t : texts)
+        keys.push_back(RomanianSortKey(t));
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+    return order;
+}
+
+Contents read(Database& db)
+{
+    // One statement is one snapshot without a write lock; links come one row per word,
+    // so a million of them never become a million rows in memory.
+    const auto rows = db.QueryRows(QStringLiteral(
+        "SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
+        "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
+        "SELECT 2, ID_Cuvant, group_concat(ID_Capitol) FROM tblLegatura GROUP BY ID_Cuvant"));
+    Contents c;
+    QHash<qint64, int> wordAt, chapterAt;
+    std::vector<std::pair<int, QString>> groups;
+    for (const auto& r : rows) {
+        const qint64 kind = r[0].ToInt64();
+        if (kind == 0) {
+            wordAt.insert(r[1].ToInt64(), static_cast<int>(c.words.size()));
+            c.words << r[2].ToText();
+        } else if (kind == 1) {
+            chapterAt.insert(r[1].ToInt64(), static_cast<int>(c.chapters.size()));
+            c.chapters << r[2].ToText();
+        } else {
+            groups.emplace_back(wordAt.value(r[1].ToInt64(), -1), r[2].ToText());
+        }
+    }
+    c.wordOrder = romanianOrder(c.words);
+    c.chapterOrder = romanianOrder(c.chapters);
+    std::vector<int> rank(c.chapterOrder.size());
+    for (std::size_t i = 0; i < c.chapterOrder.size(); ++i)
+        rank[static_cast<std::size_t>(c.chapterOrder[i])] = static_cast<int>(i);
+
+    // Ranks first, so each word's chapters sort as integers.
+    std::vector<std::vector<int>> ranks(static_cast<std::size_t>(c.words.size()));
+    for (const auto& [word, ids] : groups) {
+        const QStringView all(ids);
+        qsizetype from = 0;
+        while (from <= all.size()) {
+            qsizetype to = all.indexOf(QLatin1Char(','), from);
+            if (to < 0)
+                to = all.size();
+            bool ok = false;
+            const qint64 id = all.mid(from, to - from).toLongLong(&ok);
+            const int chapter = ok ? chapterAt.value(id, -1) : -1;
+            if (word < 0 || chapter < 0)
+                ++c.orphans;
+            else
+                ranks[static_cast<std::size_t>(word)].push_back(rank[static_cast<std::size_t>(chapter)]);
+            from = to + 1;
+        }
+    }
+    c.first.assign(ranks.size() + 1, 0);
+    c.chapterLinked.assign(c.chapterOrder.size(), false);
+    for (std::size_t w = 0; w < ranks.size(); ++w) {
+        std::vector<int>& r = ranks[w];
+        std::sort(r.begin(), r.end());
+        r.erase(std::unique(r.begin(), r.end()), r.end());
+        c.first[w + 1] = c.first[w] + static_cast<int>(r.size());
+        for (const int k : r) {
+            c.chaptersOf.push_back(c.chapterOrder[static_cast<std::size_t>(k)]);
+            c.chapterLinked[static_cast<std::size_t>(c.chapterOrder[static_cast<std::size_t>(k)])] = true;
+        }
+        std::vector<int>().swap(r);
+    }
+    c.links = static_cast<long long>(c.chaptersOf.size());
+    return c;
+}
+
+const char* const kOtherSigns = "Cifre și semne";
+const char* const kOtherLetters = "Alte litere";
+
+// The heading a word is listed under: its first letter as the collation groups
+// letters (the 31 Romanian ones, Ş Ţ with Ș Ț, other accented Latin letters with
+// their base), signs and digits before them, other alphabets after.
+QString groupOf(const QString& word)
+{
+    if (word.isEmpty())
+        return QString::fromUtf8(kOtherSigns);
+    const QChar c = word.at(0);
+    switch (c.unicode()) {
+    case u'Ă': case u'ă': return QStringLiteral("Ă");
+    case u'Â': case u'â': return QStringLiteral("Â");
+    case u'Î': case u'î': return QStringLiteral("Î");
+    case u'Ș': case u'ș': case u'Ş': case u'ş': return QStringLiteral("Ș");
+    case u'Ț': case u'ț': case u'Ţ': case u'ţ': return QStringLiteral("Ț");
+    default: break;
+    }
+    if (c.unicode() < 0x80 && c.isLetter())
+        return c.toUpper();
+    if (!c.isLetter())
+        return QString::fromUtf8(kOtherSigns);
+    const QString d = c.decomposition();
+    if (c.decompositionTag() == QChar::Canonical && d.size() >= 2) {
+        const QChar base = d.at(0).toUpper();
+        if (base >= QLatin1Char('A') && base <= QLatin1Char('Z'))
+            return base;
+    }
+    return QString::fromUtf8(kOtherLetters);
+}
+
+// One document format: how texts are escaped and what goes around them.
+class Writer {
+public:
+    virtual ~Writer() = default;
+    virtual QByteArray escape(const QString& text) const = 0;
+    virtual void begin(QByteArray& out) const = 0;
+    virtual void empty(QByteArray& out) const = 0;
+    virtual void group(QByteArray& out, const QString& heading, bool first) const = 0;
+    virtual void word(QByteArray& out, const QByteArray& word) const = 0;
+    // The whole line of one chapter under its word.
+    virtual QByteArray chapterLine(const QByteArray& chapter) const = 0;
+    virtual void endWord(QByteArray& out) const = 0;
+    virtual void endIndex(QByteArray& out) const = 0;
+    virtual void unlinked(QByteArray& out, const std::vector<QByteArray>& words) const = 0;
+    virtual void note(QByteArray& out, const std::vector<QByteArray>& chapters) const = 0;
+    virtual void end(QByteArray& out) const = 0;
+};
+
+const char* const kTitle = "Index";
+const char* const kNothingLinked = "Niciun cuvânt nu are capitole.";
+const char* const kUnlinkedHeading = "Cuvinte fără capitole";
+const char* const kLonelyNote = "Capitole fără cuvinte:";
+
+QByteArray joined(const std::vector<QByteArray>& items)
+{
+    QByteArray out;
+    for (const QByteArray& i : items) {
+        if (!out.isEmpty())
+            out += "; ";
+        out += i;
+    }
+    return out;
+}
+
+class TextWriter final : public Writer {
+public:
+    QByteArray escape(const QString& text) const override { return text.toUtf8(); }
+    void begin(QByteArray& out) const override { out += QByteArray(kTitle) + "\n"; }
+    void empty(QByteArray& out) const override { out += QByteArray("\n(") + kNothingLinked + ")\n"; }
+    void group(QByteArray& out, const QString& heading, bool) const override
+    {
+        out += "\n— " + heading.toUtf8() + " —\n";
+    }
+    void word(QByteArray& out, const QByteArray& word) const override { out += word + '\n'; }
+    QByteArray chapterLine(const QByteArray& chapter) const override { return "    " + chapter + '\n'; }
+    void endWord(QByteArray&) const override {}
+    void endIndex(QByteArray&) const override {}
+    void unlinked(QByteArray& out, const std::vector<QByteArray>& words) const override
+    {
+        out += QByteArray("\n") + kUnlinkedHeading + "\n";
+        for (const QByteArray& w : words)
+            out += w + '\n';
+    }
+    void note(QByteArray& out, const std::vector<QByteArray>& chapters) const override
+    {
+        out += QByteArray("\n") + kLonelyNote + ' ' + joined(chapters) + '\n';
+    }
+    void end(QByteArray&) const override {}
+};
+
+// Print style: two columns, an entry never split across a column or a page.
+const char* const kHtmlHead = R"(<!DOCTYPE html>
+<html lang="ro">
+<head>
+<meta charset="utf-8">
+<meta name="generator" content="tarvix-db">
+<title>Index</title>
+<style>
+body { font-family: "Liberation Serif", "DejaVu Serif", "Times New Roman", serif; font-size: 12pt; line-height: 1.3;
+       color: #000; background: #fff; max-width: 48em; margin: 2em auto; padding: 0 1em; }
+h1 { font-size: 1.7em; font-weight: normal; text-align: center; margin: 0 0 1em; }
+h2 { font-size: 1.1em; margin: 0.9em 0 0.3em; break-after: avoid; page-break-after: avoid; }
+.index h2:first-child { margin-top: 0; }
+dl { margin: 0 0 0.3em; break-inside: avoid; page-break-inside: avoid; }
+dt { font-weight: bold; }
+dd { margin: 0 0 0 1.5em; text-indent: -0.5em; padding-left: 0.5em; }
+ul.fara-capitole { list-style: none; margin: 0; padding: 0; }
+ul.fara-capitole li { break-inside: avoid; page-break-inside: avoid; }
+.nota { margin-top: 1.5em; font-size: 0.9em; }
+@media screen and (min-width: 40em) { .index, ul.fara-capitole { column-count: 2; column-gap: 3em; } }
+@media print {
+  @page { size: A4; margin: 2cm 1.8cm; }
+  body { font-size: 10pt; max-width: none; margin: 0; padding: 0; }
+  .index, ul.fara-capitole { column-count: 2; column-gap: 2.5em; column-fill: balance; }
+}
+</style>
+</head>
+<body>
+<h1>Index</h1>
+)";
+
+class HtmlWriter final : public Writer {
+public:
+    QByteArray escape(const QString& text) const override
+    {
+        QByteArray out;
+        const QByteArray utf8 = text.toUtf8();
+        out.reserve(utf8.size() + 8);
+        for (const char ch : utf8) {
+            switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += ch;
+            }
+        }
+        return out;
+    }
+    void begin(QByteArray& out) const override { out += kHtmlHead; }
+    void empty(QByteArray& out) const override { out += QByteArray("<p>") + kNothingLinked + "</p>\n"; }
+    void group(QByteArray& out, const QString& heading, bool first) const override
+    {
+        if (first)
+            out += "<div class=\"index\">\n";
+        out += "<h2>" + escape(heading) + "</h2>\n";
+    }
+    void word(QByteArray& out, const QByteArray& word) const override { out += "<dl><dt>" + word + "</dt>\n"; }
+    QByteArray chapterLine(const QByteArray& chapter) const override { return "<dd>" + chapter + "</dd>\n"; }
+    void endWord(QByteArray& out) const override { out += "</dl>\n"; }
+    void endIndex(QByteArray& out) const override { out += "</div>\n"; }
+    void unlinked(QByteArray& out, const std::vector<QByteArray>& words) const override
+    {
+        out += QByteArray("<h2>") + kUnlinkedHeading + "</h2>\n<ul class=\"fara-capitole\">\n";
+        for (const QByteArray& w : words)
+            out += "<li>" + w + "</li>\n";
+        out += "</ul>\n";
+    }
+    void note(QByteArray& out, const std::vector<QByteArray>& chapters) const override
+    {
+        out += QByteArray("<p class=\"nota\"><em>") + kLonelyNote + "</em> " + joined(chapters) + "</p>\n";
+    }
+    void end(QByteArray& out) const override { out += "</body>\n</html>\n"; }
+};
+
+class TexWriter final : public Writer {
+public:
+    QByteArray escape(const QString& text) const override
+    {
+        QByteArray out;
+        const QByteArray utf8 = text.toUtf8();
+        out.reserve(utf8.size() + 8);
+        for (qsizetype i = 0; i < utf8.size(); ++i) {
+            const char ch = utf8[i];
+            switch (ch) {
+            case '&': case '%': case '$': case '#': case '_': case '{': case '}':
+                out += '\\';
+                out += ch;
+                break;
+            case '~': out += "\\textasciitilde{}"; break;
+            case '^': out += "\\textasciicircum{}"; break;
+            case '\\': out += "\\textbackslash{}"; break;
+            case '"': out += "\\textquotedbl{}"; break;
+            case '\'': out += "\\textquotesingle{}"; break;
+            case '`': out += "\\textasciigrave{}"; break;
+            case '\t': case '\n': case '\r': out += ' '; break;
+            case '-': case ',': case '<': case '>':
+                out += ch;
+                // "--", ",,", "<<" and ">>" would print as one dash or one quote sign.
+                if (i + 1 < utf8.size() && utf8[i + 1] == ch)
+                    out += "{}";
+                break;
+            default: out += ch;
+            }
+        }
+        return out;
+    }
+    void begin(QByteArray& out) const override
+    {
+        out += "% Indexul scris de tarvix-db: se include cu \\input într-un document LaTeX cu\n"
+               "% \\usepackage[T1]{fontenc} și \\usepackage[romanian]{babel}.\n"
+               "\\begin{theindex}\n";
+    }
+    void empty(QByteArray& out) const override { out += QByteArray("  \\textit{") + kNothingLinked + "}\n"; }
+    void group(QByteArray& out, const QString& heading, bool first) const override
+    {
+        if (!first)
+            out += "\n  \\indexspace\n";
+        out += "  {\\bfseries " + escape(heading) + "}\\nopagebreak\n";
+    }
+    void word(QByteArray& out, const QByteArray& word) const override { out += "  \\item " + word + '\n'; }
+    QByteArray chapterLine(const QByteArray& chapter) const override { return "    \\subitem " + chapter + '\n'; }
+    void endWord(QByteArray&) const override {}
+    void endIndex(QByteArray&) const override {}
+    void unlinked(QByteArray& out, const std::vector<QByteArray>& words) const override
+    {
+        out += QByteArray("\n  \\indexspace\n  {\\bfseries ") + kUnlinkedHeading + "}\\nopagebreak\n";
+        for (const QByteArray& w : words)
+            out += "  \\item " + w + '\n';
+    }
+    void note(QByteArray& out, const std::vector<QByteArray>& chapters) const override
+    {
+        out += QByteArray("\n  \\indexspace\n  \\par\\noindent\\textit{") + kLonelyNote + "} " + joined(chapters) + '\n';
+    }
+    void end(QByteArray& out) const override { out += "\\end{theindex}\n"; }
+};
+
+struct Totals {
+    long long linkedWords = 0, unlinkedWords = 0, lonelyChapters = 0;
+};
+
+QByteArray document(const Contents& c, const Writer& w, bool linkedOnly, Totals& totals)
+{
+    std::vector<QByteArray> chapterLines(static_cast<std::size_t>(c.chapters.size()));
+    qsizetype size = 4096;
+    for (qsizetype i = 0; i < c.chapters.size(); ++i)
+        chapterLines[static_cast<std::size_t>(i)] = w.chapterLine(w.escape(c.chapters[i]));
+    for (const int ch : c.chaptersOf)
+        size += chapterLines[static_cast<std::size_t>(ch)].size();
+
+    QByteArray out;
+    out.reserve(size + c.words.size() * 48);
+    w.begin(out);
+    QString heading;
+    std::vector<QByteArray> unlinked;
+    for (const int word : c.wordOrder) {
+        const auto ws = static_cast<std::size_t>(word);
+        if (c.first[ws] == c.first[ws + 1]) {
+            if (!linkedOnly)
+                unlinked.push_back(w.escape(c.words[word]));
+            continue;
+        }
+        const QString g = groupOf(c.words[word]);
+        if (g != heading || totals.linkedWords == 0)
+            w.group(out, g, totals.linkedWords == 0);
+        heading = g;
+        ++totals.linkedWords;
+        w.word(out, w.escape(c.words[word]));
+        for (int k = c.first[ws]; k < c.first[ws + 1]; ++k)
+            out += chapterLines[static_cast<std::size_t>(c.chaptersOf[static_cast<std::size_t>(k)])];
+        w.endWord(out);
+    }
+    if (totals.linkedWords == 0)
+        w.empty(out);
+    else
+        w.endIndex(out);
+    totals.unlinkedWords = static_cast<long long>(unlinked.size());
+    if (!unlinked.empty())
+        w.unlinked(out, unlinked);
+    if (!linkedOnly) {
+        std::vector<QByteArray> lonely;
+        for (const int ch : c.chapterOrder)
+            if (!c.chapterLinked[static_cast<std::size_t>(ch)])
+                lonely.push_back(w.escape(c.chapters[ch]));
+        totals.lonelyChapters = static_cast<long long>(lonely.size());
+        if (!lonely.empty())
+            w.note(out, lonely);
+    }
+    w.end(out);
+    return out;
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Refuses an OUT that is a folder, the store itself, or already there without --force.
+void checkOutput(const QString& store, const QString& output, bool force)
+{
+    const QFileInfo out(QDir::current(), output);
+    if (out.isDir())
+        throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un dosar, nu un fișier.").arg(shown(output))};
+    if (out.exists() && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
+        throw Failure{exitcode::BadArguments, QStringLiteral("indexul nu se poate scrie peste baza de date „%1”.").arg(shown(store))};
+    if (out.exists() && !force)
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” există deja; nu îl înlocuiesc. Folosiți --force ca "
+                                                            "să fie înlocuit.").arg(shown(output))};
+    if (!out.dir().exists())
+        throw Failure{exitcode::FileProblem, QStringLiteral("Dosarul „%1” nu există.").arg(shown(out.dir().path()))};
+}
+
+}  // namespace
+
+std::optional<IndexFormat> IndexFormatNamed(const QString& name)
+{
+    if (name == QLatin1String("text"))
+        return IndexFormat::Text;
+    if (name == QLatin1String("html"))
+        return IndexFormat::Html;
+    if (name == QLatin1String("tex"))
+        return IndexFormat::Tex;
+    return std::nullopt;
+}
+
+int RunIndex(const QString& file, const IndexOptions& options)
+{
+    if (options.output)
+        checkOutput(file, *options.output, options.force);
+    std::unique_ptr<Database> db = OpenStore(file);
+    const Contents contents = read(*db);
+    db->Close();
+
+    const TextWriter text;
+    const HtmlWriter html;
+    const TexWriter tex;
+    const Writer& writer = options.format == IndexFormat::Html ? static_cast<const Writer&>(html)
+        : options.format == IndexFormat::Tex                    ? static_cast<const Writer&>(tex)
+                                                                : static_cast<const Writer&>(text);
+    Totals totals;
+    const QByteArray doc = document(contents, writer, options.linkedOnly, totals);
+
+    if (contents.orphans > 0)
+        PrintErr(QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu sunt în index (vedeți „tarvix-db check”).")
+                     .arg(Counted(contents.orphans, "legătură", "legături")));
+    if (!options.output) {
+        if (std::fwrite(doc.constData(), 1, static_cast<std::size_t>(doc.size()), stdout) != static_cast<std::size_t>(doc.size())
+            || std::fflush(stdout) != 0)
+            throw Failure{exitcode::FileProblem, QStringLiteral("Indexul nu a putut fi scris la ieșirea standard.")};
+        return exitcode::Ok;
+    }
+
+    const QString& output = *options.output;
+    // Checked again: the file may have appeared while the index was being made.
+    checkOutput(file, output, options.force);
+    QSaveFile f(QFileInfo(QDir::current(), output).absoluteFilePath());
+    if (!f.open(QIODevice::WriteOnly) || f.write(doc) != doc.size() || !f.commit())
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(shown(output), f.errorString())};
+    QString report = QStringLiteral("Am scris indexul în „%1”: %2 cu capitole (%3)")
+                         .arg(shown(output), Counted(totals.linkedWords, "cuvânt", "cuvinte"),
+                              Counted(contents.links, "legătură", "legături"));
+    if (!options.linkedOnly)
+        report += QStringLiteral("; %1 fără capitole, %2 fără cuvinte")
+                      .arg(Counted(totals.unlinkedWords, "cuvânt", "cuvinte"),
+                           Counted(totals.lonelyChapters, "capitol", "capitole"));
+    PrintOut(report + QLatin1Char('.'));
+    return exitcode::Ok;
+}
+
+}  // namespace tarvix::tool
