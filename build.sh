@@ -14,7 +14,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   xvfb xauth xdotool imagemagick desktop-file-utils appstream
   clang-14 libclang-rt-14-dev
-  mdbtools
+  mdbtools mdbtools-dev
+  scdoc man-db lintian libxml2-utils bash-completion
 )
 # Node and npm for the tests' second reader of old Access files; this machine's own stay.
 command -v node >/dev/null || packages+=(nodejs)
