@@ -1,6 +1,5 @@
-// tarvix-db index run as a real program: each format compared in full, the
-// HTML read by libxml2's HTML parser, the LaTeX compiled by pdflatex, files
-// never overwritten without --force, the store never changed, a large store fast.
+// tarvix-db index run as a real program: each format in full, the HTML parsed, the LaTeX
+// compiled, files never overwritten without --force, the store never changed, a large store fast.
 #include "support/TempStore.h"
 #include "support/ToolRun.h"
 
@@ -17,8 +16,7 @@ using namespace tarvix::test;
 
 namespace {
 
-// Romanian letters (and the old cedilla Ş beside Ș), an accented foreign letter,
-// quotes, and every sign HTML or LaTeX must escape; two words and two chapters unlinked.
+// Romanian letters, the cedilla Ş, a foreign accent, quotes and every sign HTML or LaTeX escapes.
 void fill(TempStore& s)
 {
     const QStringList words{"ȘTIINȚĂ", "ŞAH", "ĂSTA", "ÎNCEPUT", "ARBORE", "ÁRBOL", "„CITAT” & <B>", "100%",

@@ -43,8 +43,7 @@ std::vector<int> romanianOrder(const QStringList& texts)
 
 Contents read(Database& db)
 {
-    // One statement is one snapshot without a write lock; links come one row per word,
-    // so a million of them never become a million rows in memory.
+    // One statement is one snapshot without a write lock; one row per word keeps a million links out of memory.
     const auto rows = db.QueryRows(QStringLiteral(
         "SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
         "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
@@ -109,9 +108,7 @@ Contents read(Database& db)
 const char* const kOtherSigns = "Cifre și semne";
 const char* const kOtherLetters = "Alte litere";
 
-// The heading a word is listed under: its first letter as the collation groups
-// letters (the 31 Romanian ones, Ş Ţ with Ș Ț, other accented Latin letters with
-// their base), signs and digits before them, other alphabets after.
+// First letters grouped as the collation weighs them (Ş with Ș, Á with A), so each heading comes once.
 QString groupOf(const QString& word)
 {
     if (word.isEmpty())
