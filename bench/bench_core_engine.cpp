@@ -1,11 +1,14 @@
 // The engine against plain SQLite on a large store: 32,767 words, 32,767
-// chapters, 1,000,000 links; the searched word has 30 links.
+// chapters, 1,000,000 links; the searched word has 30 links. Target: the
+// search through the engine at most 1.25 times the same query on SQLite.
 #include "platform/Engine.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+
+#include <chrono>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -54,56 +57,93 @@ LargeStore& largeStore()
     return store;
 }
 
-void SearchThroughEngine(benchmark::State& state)
+// The search as the main window runs it: the statement text through the engine, each title read by name.
+std::size_t searchThroughEngine(Database& db)
 {
-    largeStore();
-    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    auto rs = db.OpenRecordset(store::SearchStatement("CUVANT1"));
     std::size_t rows = 0;
-    for (auto _ : state) {
-        auto rs = db->OpenRecordset(store::SearchStatement("CUVANT1"));
-        rows = 0;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QString title = rs->Fields("capitol").Value.ToText();
-            benchmark::DoNotOptimize(title);
-            ++rows;
-        }
-        rs->Close();
+    for (; !rs->Eof(); rs->MoveNext()) {
+        QString title = rs->Fields("capitol").Value.ToText();
+        benchmark::DoNotOptimize(title);
+        ++rows;
     }
-    if (rows != 30)
-        state.SkipWithError("the searched word should have 30 chapters");
+    rs->Close();
+    return rows;
 }
-BENCHMARK(SearchThroughEngine)->Unit(benchmark::kMicrosecond);
 
-void SearchDirectOnSqlite(benchmark::State& state)
-{
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(largeStore().file().toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(raw,
-                       "SELECT tblDictionar.Cuvant, tblCapitol.Capitol FROM tblCapitol "
-                       "JOIN tblLegatura ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol "
-                       "JOIN tblDictionar ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant "
-                       "WHERE tblDictionar.Cuvant_Fold = ?1",
-                       -1, &st, nullptr);
-    std::size_t rows = 0;
-    for (auto _ : state) {
-        sqlite3_bind_text(st, 1, "CUVANT1", -1, SQLITE_STATIC);
-        rows = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QString word = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-            QString title = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+// The same query prepared once on plain SQLite, both texts of each row read.
+class DirectSearch {
+public:
+    explicit DirectSearch(const QString& file)
+    {
+        sqlite3_open_v2(file.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(db_,
+                           "SELECT tblDictionar.Cuvant, tblCapitol.Capitol FROM tblCapitol "
+                           "JOIN tblLegatura ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol "
+                           "JOIN tblDictionar ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant "
+                           "WHERE tblDictionar.Cuvant_Fold = ?1",
+                           -1, &st_, nullptr);
+    }
+    ~DirectSearch()
+    {
+        sqlite3_finalize(st_);
+        sqlite3_close(db_);
+    }
+    std::size_t run()
+    {
+        sqlite3_bind_text(st_, 1, "CUVANT1", -1, SQLITE_STATIC);
+        std::size_t rows = 0;
+        while (sqlite3_step(st_) == SQLITE_ROW) {
+            QString word = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, 0)));
+            QString title = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, 1)));
             benchmark::DoNotOptimize(word);
             benchmark::DoNotOptimize(title);
             ++rows;
         }
-        sqlite3_reset(st);
+        sqlite3_reset(st_);
+        return rows;
     }
-    sqlite3_finalize(st);
-    sqlite3_close(raw);
-    if (rows != 30)
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+// Both searches in the same loop, their order swapped every iteration, so the
+// machine's noise falls on both alike; the ratio is what the target is about.
+void SearchEngineAgainstSqlite(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    largeStore();
+    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    DirectSearch direct(largeStore().file());
+    Clock::duration engine{}, sqlite{};
+    std::size_t engineRows = 0, sqliteRows = 0;
+    bool engineFirst = true;
+    for (auto _ : state) {
+        const auto a = Clock::now();
+        if (engineFirst)
+            engineRows = searchThroughEngine(*db);
+        else
+            sqliteRows = direct.run();
+        const auto b = Clock::now();
+        if (engineFirst)
+            sqliteRows = direct.run();
+        else
+            engineRows = searchThroughEngine(*db);
+        const auto c = Clock::now();
+        engine += engineFirst ? b - a : c - b;
+        sqlite += engineFirst ? c - b : b - a;
+        engineFirst = !engineFirst;
+    }
+    if (engineRows != 30 || sqliteRows != 30)
         state.SkipWithError("the searched word should have 30 chapters");
+    const double n = static_cast<double>(state.iterations());
+    state.counters["engine_us"] = std::chrono::duration<double, std::micro>(engine).count() / n;
+    state.counters["sqlite_us"] = std::chrono::duration<double, std::micro>(sqlite).count() / n;
+    state.counters["ratio"] = static_cast<double>(engine.count()) / static_cast<double>(sqlite.count());
 }
-BENCHMARK(SearchDirectOnSqlite)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SearchEngineAgainstSqlite)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 void ReadAllChaptersDynaset(benchmark::State& state)
 {

@@ -8,7 +8,10 @@ namespace {
 // The older engine's number for a repeated unique value, beside its own 3022.
 constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 }  // namespace
 
 Editor::Editor(const FormDesign& design, std::span<const ControlDef> controls, const EditorConfig& config)

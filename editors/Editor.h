@@ -23,11 +23,11 @@ struct EditorConfig {
     const char* deleteSecond;
     const char* deleteThird;
     QString (*deleteStatement)(const QString& text);
-    bool hasLinks;            // Command7 exists and follows Command2 and Command5
-    bool fillOnActivate;      // refilled on every Activate (after the links editor), not once on Load
-    bool textFollowsList;     // List1_Click shows the selected item in Text1
-    bool clearTextBeforeEdit; // Add empties Text1 and moves the default before SetEditMode
-    bool fieldOutsideHandler; // an error while setting the field is not the save's to report
+    bool hasLinks;             // Command7 exists and follows Command2 and Command5
+    bool fillOnActivate;       // refilled on every Activate (after the links editor), not once on Load
+    bool textFollowsList;      // List1_Click shows the selected item in Text1
+    bool clearTextBeforeEdit;  // Add empties Text1 and moves the default before SetEditMode
+    bool fieldOutsideHandler;  // an error while setting the field is not the save's to report
 };
 
 class Editor : public Form {

@@ -18,6 +18,7 @@ const FormDesign kDesign{
 // Each row names only the properties it sets; the rest keep their defaults.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+// clang-format off
 const ControlDef kControls[] = {
     // name       kind                 parent    caption                 left   top  width height  properties
     {"Frame1",   Kind::Frame,         "",       "Capitole existente:",   120,  120, 4935, 1995, {.tabIndex = 8}},
@@ -33,6 +34,7 @@ const ControlDef kControls[] = {
     {"Command5", Kind::CommandButton, "",       "&Sterge",              5220, 1800, 1815,  375, {.tabIndex = 3}},
     {"Command6", Kind::CommandButton, "",       "Î&napoi",              5220, 2640, 1815,  375, {.tabIndex = 2, .isCancel = true}},
 };
+// clang-format on
 #pragma GCC diagnostic pop
 
 const EditorConfig kConfig{

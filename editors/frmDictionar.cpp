@@ -21,6 +21,7 @@ const FormDesign kDesign{
 // Each row names only the properties it sets; the rest keep their defaults.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+// clang-format off
 const ControlDef kControls[] = {
     // name       kind                 parent    caption                 left   top  width height  properties
     {"Frame1",   Kind::Frame,         "",       "Cuvinte existente:",    120,  120, 4935, 1995, {.tabIndex = 0}},
@@ -38,6 +39,7 @@ const ControlDef kControls[] = {
     // Not the Cancel button: Esc does nothing in this window.
     {"Command6", Kind::CommandButton, "",       "Î&napoi",              5220, 2640, 1815,  375, {.tabIndex = 9}},
 };
+// clang-format on
 #pragma GCC diagnostic pop
 
 const EditorConfig kConfig{

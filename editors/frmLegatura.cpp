@@ -16,6 +16,7 @@ const QColor kLightYellow(255, 255, 192);
 // Each row names only the properties it sets; the rest keep their defaults.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+// clang-format off
 const ControlDef kControls[] = {
     // name       kind                  parent    caption                             left  top   width height props
     {"Frame1",   Kind::Frame,          "",       "Cuvântul selectat:",               120,  120,  4935, 795,  {.tabIndex = 0}},
@@ -30,6 +31,7 @@ const ControlDef kControls[] = {
     {"Label1",   Kind::Label,          "Frame2", "Total referinte:",                 180,  1980, 1020, 195,  {.tabIndex = 5}},
     {"Label2",   Kind::Label,          "Frame2", "Label2",                           1320, 1980, 585,  195,  {.tabIndex = 6, .bold = true}},
 };
+// clang-format on
 #pragma GCC diagnostic pop
 
 const FormDesign kDesign{
@@ -50,15 +52,9 @@ std::int16_t ListPosition(std::int32_t i)
 }  // namespace
 
 frmLegatura::frmLegatura(frmDictionar& opener)
-    : Form(kDesign, kControls),
-      Text1(control<TextBox>("Text1")),
-      Combo1(control<ComboBox>("Combo1")),
-      List1(control<ListBox>("List1")),
-      Label2(control<Label>("Label2")),
-      Command1(control<CommandButton>("Command1")),
-      Command2(control<CommandButton>("Command2")),
-      Command3(control<CommandButton>("Command3")),
-      opener_(opener)
+    : Form(kDesign, kControls), Text1(control<TextBox>("Text1")), Combo1(control<ComboBox>("Combo1")),
+      List1(control<ListBox>("List1")), Label2(control<Label>("Label2")), Command1(control<CommandButton>("Command1")),
+      Command2(control<CommandButton>("Command2")), Command3(control<CommandButton>("Command3")), opener_(opener)
 {
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };

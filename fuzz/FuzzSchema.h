@@ -2,7 +2,7 @@
 // and the translator's view of its schema, checked against the file.
 #pragma once
 
-#include "platform/Dialect.h"
+#include "platform/engine/Dialect.h"
 #include "platform/Engine.h"
 #include "store/Schema.h"
 

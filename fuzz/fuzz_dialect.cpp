@@ -3,7 +3,7 @@
 // errors. Never a crash, a hang, a leak or undefined behaviour.
 #include "FuzzSchema.h"
 
-#include "platform/Dialect.h"
+#include "platform/engine/Dialect.h"
 
 #include <sqlite3.h>
 

@@ -4,7 +4,7 @@
 // only the rows whose text is equal to it under the engine's fold key.
 #include "FuzzSchema.h"
 
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 #include "store/Statements.h"
 
 #include <algorithm>

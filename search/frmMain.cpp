@@ -20,6 +20,7 @@ const FormDesign kDesign{
 };
 
 // name, kind, parent, caption, left, top, width, height, properties
+// clang-format off
 const ControlDef kControls[] = {
     {"Frame1",   Kind::Frame,         "",       "",                 60,   0,    5475, 1035, {.tabIndex = 0}},
     {"Label1",   Kind::Label,         "Frame1", "Cuvânt cheie:",    60,   480,  0,    0,    {.tabIndex = 2}},
@@ -40,22 +41,17 @@ const ControlDef kControls[] = {
     {"Image3",   Kind::Image,         "",       "",                 2700, 3180, 480,  480,  {.picture = ":/icons/chapters.png"}},
     {"Image2",   Kind::Image,         "",       "",                 5580, 3180, 480,  480,  {.picture = ":/icons/words.png"}},
 };
+// clang-format on
 
 const QString kNothing = QStringLiteral("NIMIC");
 
 }  // namespace
 
 frmMain::frmMain()
-    : Form(kDesign, kControls),
-      Text1(control<TextBox>("Text1")),
-      Command1(control<CommandButton>("Command1")),
-      Command2(control<CommandButton>("Command2")),
-      Command3(control<CommandButton>("Command3")),
-      Command4(control<CommandButton>("Command4")),
-      List1(control<ListBox>("List1")),
-      Label4(control<Label>("Label4")),
-      Label5(control<Label>("Label5")),
-      Label7(control<Label>("Label7"))
+    : Form(kDesign, kControls), Text1(control<TextBox>("Text1")), Command1(control<CommandButton>("Command1")),
+      Command2(control<CommandButton>("Command2")), Command3(control<CommandButton>("Command3")),
+      Command4(control<CommandButton>("Command4")), List1(control<ListBox>("List1")), Label4(control<Label>("Label4")),
+      Label5(control<Label>("Label5")), Label7(control<Label>("Label7"))
 {
     Text1.KeyPress = [this](std::int16_t& KeyAscii) { Text1_KeyPress(KeyAscii); };
     Text1.Change = [this] { Text1_Change(); };

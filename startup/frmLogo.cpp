@@ -18,10 +18,12 @@ const FormDesign kDesign{
     .picture = ":/splash.bmp",
 };
 
+// clang-format off
 const ControlDef kControls[] = {
     // name      kind         parent caption left top width height properties
     {"Timer1", Kind::Timer, "", "", 0, 0, 0, 0, {.interval = 1000}},
 };
+// clang-format on
 
 }  // namespace
 

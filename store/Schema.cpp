@@ -43,13 +43,10 @@ const Required kRequired[] = {
 
 void CreateSchema(Database& db)
 {
-    db.BeginTransaction();
-    try {
+    {
+        Transaction transaction(db);
         db.ExecuteScript(QString::fromUtf8(kSchema));
-        db.CommitTransaction();
-    } catch (...) {
-        db.RollbackTransaction();
-        throw;
+        transaction.Commit();
     }
     db.ReloadSchema();
 }
@@ -61,15 +58,18 @@ void RequireSchema(Database& db)
         const QString table = QString::fromLatin1(r.table);
         if (!db.HasTable(table))
             throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” nu este o bază de date Tarvix: lipsește "
-                                                             "tabela „%2”.").arg(file, table));
+                                                             "tabela „%2”.")
+                                                  .arg(file, table));
         const std::vector<QString> have = db.TableFields(table);
         for (const QString& field : r.fields) {
             bool found = false;
             for (const QString& h : have)
                 found = found || h.compare(field, Qt::CaseInsensitive) == 0;
             if (!found)
-                throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” nu este o bază de date Tarvix: tabela „%2” "
-                                                                 "nu are câmpul „%3”.").arg(file, table, field));
+                throw EngineError(err::NotAStore,
+                                  QStringLiteral("Fișierul „%1” nu este o bază de date Tarvix: tabela „%2” "
+                                                 "nu are câmpul „%3”.")
+                                      .arg(file, table, field));
         }
     }
 }

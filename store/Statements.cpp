@@ -11,11 +11,10 @@ QString Quoted(const QString& text)
 
 QString SearchStatement(const QString& keyword)
 {
-    return QStringLiteral(
-               "SELECT tblDictionar.Cuvant, tblCapitol.Capitol FROM tblCapitol INNER JOIN "
-               "(tblDictionar INNER JOIN tblLegatura ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant) "
-               "ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol WHERE tblDictionar.Cuvant=")
-        + Quoted(keyword);
+    return QStringLiteral("SELECT tblDictionar.Cuvant, tblCapitol.Capitol FROM tblCapitol INNER JOIN "
+                          "(tblDictionar INNER JOIN tblLegatura ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant) "
+                          "ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol WHERE tblDictionar.Cuvant=")
+           + Quoted(keyword);
 }
 
 QString LinksStatement(const QString& word)
@@ -24,7 +23,7 @@ QString LinksStatement(const QString& word)
                "SELECT tblCapitol.Capitol, tblCapitol.ID_Capitol, tblDictionar.Cuvant FROM tblDictionar "
                "INNER JOIN (tblCapitol INNER JOIN tblLegatura ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol) "
                "ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant WHERE tblDictionar.Cuvant=")
-        + Quoted(word);
+           + Quoted(word);
 }
 
 QString DeleteChapterStatement(const QString& title)
@@ -39,11 +38,10 @@ QString DeleteWordStatement(const QString& word)
 
 QString DeleteLinkStatement(const QString& title, const QString& word)
 {
-    return QStringLiteral(
-               "DELETE tblLegatura.*, tblCapitol.Capitol, tblDictionar.Cuvant FROM tblDictionar INNER JOIN "
-               "(tblCapitol INNER JOIN tblLegatura ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol) "
-               "ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant WHERE tblCapitol.Capitol=")
-        + Quoted(title) + QStringLiteral(" And tblDictionar.Cuvant = ") + Quoted(word);
+    return QStringLiteral("DELETE tblLegatura.*, tblCapitol.Capitol, tblDictionar.Cuvant FROM tblDictionar INNER JOIN "
+                          "(tblCapitol INNER JOIN tblLegatura ON tblCapitol.ID_Capitol = tblLegatura.ID_Capitol) "
+                          "ON tblDictionar.ID_Cuvant = tblLegatura.ID_Cuvant WHERE tblCapitol.Capitol=")
+           + Quoted(title) + QStringLiteral(" And tblDictionar.Cuvant = ") + Quoted(word);
 }
 
 }  // namespace tarvix::store

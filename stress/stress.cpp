@@ -10,7 +10,7 @@
 //   tarvix-stress dump FILE
 //   tarvix-stress check FILE STATE LOG     (STATE: the dump before the run; rewritten on success)
 #include "platform/Engine.h"
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
 

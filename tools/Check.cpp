@@ -3,7 +3,7 @@
 #include "tools/Commands.h"
 #include "tools/StoreTool.h"
 
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 
 #include <QHash>
 

@@ -2,7 +2,7 @@
 #include "tools/Index.h"
 #include "tools/StoreTool.h"
 
-#include "platform/Collation.h"
+#include "platform/text/Collation.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "tools/PendingStore.h"
 #include "tools/StoreTool.h"
 
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -37,12 +37,7 @@ constexpr int kStoreMaxChars = 255;    // the store's own limit on a text
 // old cedilla letters in their comma form.
 QString editorText(const QString& raw)
 {
-    qsizetype b = 0, e = raw.size();
-    while (b < e && raw.at(b) == u' ')
-        ++b;
-    while (e > b && raw.at(e - 1) == u' ')
-        --e;
-    QString t = raw.mid(b, e - b);
+    QString t = Trim(raw);
     for (QChar& c : t) {
         const QString upper = QString(c).toUpper();
         if (upper.size() == 1)

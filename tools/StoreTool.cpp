@@ -1,6 +1,6 @@
 #include "tools/StoreTool.h"
 
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>

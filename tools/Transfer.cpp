@@ -4,7 +4,7 @@
 #include "tools/Csv.h"
 #include "tools/StoreTool.h"
 
-#include "platform/TextFold.h"
+#include "platform/text/TextFunctions.h"
 
 #include <QDir>
 #include <QFile>

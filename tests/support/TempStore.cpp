@@ -33,7 +33,8 @@ std::int32_t TempStore::addWord(const QString& word)
     rs->AddNew();
     rs->Collect(QStringLiteral("Cuvant")) = word;
     rs->Update();
-    const std::int32_t id = static_cast<std::int32_t>(other().QueryValue(QStringLiteral("SELECT max(ID_Cuvant) FROM tblDictionar")).ToInt64());
+    const std::int32_t id = static_cast<std::int32_t>(
+        other().QueryValue(QStringLiteral("SELECT max(ID_Cuvant) FROM tblDictionar")).ToInt64());
     rs->Close();
     return id;
 }
@@ -44,7 +45,8 @@ std::int32_t TempStore::addChapter(const QString& title)
     rs->AddNew();
     rs->Collect(QStringLiteral("Capitol")) = title;
     rs->Update();
-    const std::int32_t id = static_cast<std::int32_t>(other().QueryValue(QStringLiteral("SELECT max(ID_Capitol) FROM tblCapitol")).ToInt64());
+    const std::int32_t id = static_cast<std::int32_t>(
+        other().QueryValue(QStringLiteral("SELECT max(ID_Capitol) FROM tblCapitol")).ToInt64());
     rs->Close();
     return id;
 }
@@ -67,7 +69,8 @@ std::int64_t TempStore::count(const QString& table)
 QStringList TempStore::chaptersOf(std::int32_t word)
 {
     return column(QStringLiteral("SELECT c.Capitol FROM tblLegatura l JOIN tblCapitol c ON c.ID_Capitol = l.ID_Capitol "
-                                 "WHERE l.ID_Cuvant = %1 ORDER BY l.rowid").arg(word));
+                                 "WHERE l.ID_Cuvant = %1 ORDER BY l.rowid")
+                      .arg(word));
 }
 
 QStringList TempStore::column(const QString& sql)

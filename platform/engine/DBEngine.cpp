@@ -1,0 +1,106 @@
+#include "platform/engine/DBEngine.h"
+
+#include "platform/engine/Connection.h"
+#include "platform/engine/ErrorNumbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace tarvix {
+
+using detail::Connection;
+
+namespace {
+
+QString describeFolder(const QFileInfo& info)
+{
+    return QDir::toNativeSeparators(info.absolutePath());
+}
+
+std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
+{
+    auto conn = std::make_shared<Connection>();
+    conn->path = info.absoluteFilePath();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(conn->path).constData(), &raw, flags, nullptr);
+    conn->db.reset(raw);
+    if (rc != SQLITE_OK)
+        conn->fail(rc);
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, DBEngine::BusyTimeoutMs);
+    conn->exec("PRAGMA foreign_keys = ON");
+    return conn;
+}
+
+}  // namespace
+
+bool IsJetFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray signature = f.read(19).mid(4);
+    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
+{
+    const QFileInfo info(QDir::current(), name);
+    if (!info.exists() || info.isDir())
+        throw EngineError(
+            err::FileNotFound,
+            QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
+    if (!info.isReadable())
+        throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
+                                                          "lipsește permisiunea.")
+                                               .arg(info.fileName(), describeFolder(info)));
+    // An old dictionary is the likeliest foreign file to meet under this name.
+    if (IsJetFile(info.absoluteFilePath()) && !(OnJetFile && OnJetFile(info.absoluteFilePath())))
+        throw EngineError(err::NotAStore,
+                          QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai "
+                                         "veche, nu una Tarvix. Datele lui se pot aduce cu comanda "
+                                         "„tarvix-db convert %1”, care păstrează originalul alături.")
+                              .arg(info.fileName(), describeFolder(info)));
+    // The program writes; finding out only at the first save would lose the user's typing.
+    if (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
+        throw EngineError(err::ReadOnly,
+                          QStringLiteral("Fișierul „%1” sau dosarul „%2” poate fi doar citit; Tarvix are "
+                                         "nevoie să scrie în ele.")
+                              .arg(info.fileName(), describeFolder(info)));
+    // One thread uses a connection, so SQLite need not lock around every call.
+    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    try {
+        conn->loadSchema();
+    } catch (const EngineError& e) {
+        if (e.Number() == err::NotAStore)
+            throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” din dosarul „%2” nu este o bază de date "
+                                                             "Tarvix.")
+                                                  .arg(info.fileName(), describeFolder(info)));
+        throw;
+    }
+    if (sqlite3_db_readonly(conn->db.get(), "main") == 1)
+        throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” poate fi doar citit; Tarvix are nevoie să scrie "
+                                                        "în el.")
+                                             .arg(info.fileName()));
+    return std::unique_ptr<Database>(new Database(std::move(conn)));
+}
+
+std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
+{
+    const QFileInfo info(QDir::current(), name);
+    if (info.exists())
+        throw EngineError(
+            err::AlreadyExists,
+            QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
+    std::shared_ptr<Connection> conn =
+        openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    conn->exec("PRAGMA journal_mode = DELETE");
+    conn->loadSchema();
+    return std::unique_ptr<Database>(new Database(std::move(conn)));
+}
+
+}  // namespace tarvix

@@ -1,0 +1,165 @@
+#include "platform/text/Collation.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace tarvix {
+namespace {
+
+// Key layout: one 16-bit primary weight per UTF-16 unit, big-endian, ended by
+// 0x0000; then the accent level and the case level (one byte each, trailing
+// defaults dropped, each ended by 0x01); then the units themselves, so that
+// different texts never share a key. Equal primaries mean equal lengths, so
+// the later levels line up.
+constexpr std::uint16_t kBlank = 0x0008;
+constexpr std::uint16_t kSpace = 0x0009;        // other white space
+constexpr std::uint16_t kSign = 0x0100;         // + code, for the first 0x250 codes
+constexpr std::uint16_t kOtherSign = 0x0400;    // + code / 32
+constexpr std::uint16_t kDigit = 0x1000;        // + digit value
+constexpr std::uint16_t kLatin = 0x2000;        // + (letter - 'A') * 4 + Romanian step
+constexpr std::uint16_t kOtherLetter = 0x3000;  // + code / 4
+
+constexpr std::uint8_t kLevelEnd = 0x01;
+constexpr std::uint8_t kPlain = 0x02;  // no accent / upper case
+constexpr std::uint8_t kLower = 0x03;
+
+struct Weight {
+    std::uint16_t primary;
+    std::uint8_t accent;
+    std::uint8_t lower;
+};
+
+Weight compute(char16_t c)
+{
+    const QChar ch(c);
+    const std::uint8_t lower = ch.isLower() ? kLower : kPlain;
+    auto latin = [&](char16_t base, int step, std::uint8_t accent) {
+        return Weight{static_cast<std::uint16_t>(kLatin + (base - u'A') * 4 + step), accent, lower};
+    };
+    switch (c) {
+    case u'Ă':
+    case u'ă': return latin(u'A', 1, kPlain);
+    case u'Â':
+    case u'â': return latin(u'A', 2, kPlain);
+    case u'Î':
+    case u'î': return latin(u'I', 1, kPlain);
+    case u'Ș':
+    case u'ș': return latin(u'S', 1, kPlain);
+    case u'Ş':
+    case u'ş': return latin(u'S', 1, kPlain + 1);  // cedilla: beside the comma form
+    case u'Ț':
+    case u'ț': return latin(u'T', 1, kPlain);
+    case u'Ţ':
+    case u'ţ': return latin(u'T', 1, kPlain + 1);
+    default: break;
+    }
+    if (c == u' ')
+        return {kBlank, kPlain, kPlain};
+    if (c >= u'A' && c <= u'Z')
+        return latin(c, 0, kPlain);
+    if (c >= u'a' && c <= u'z')
+        return latin(static_cast<char16_t>(c - u'a' + u'A'), 0, kPlain);
+    if (c >= u'0' && c <= u'9')
+        return {static_cast<std::uint16_t>(kDigit + (c - u'0')), kPlain, kPlain};
+    if (ch.isSpace())
+        return {kSpace, kPlain, kPlain};
+    if (ch.isDigit())
+        return {static_cast<std::uint16_t>(kDigit + ch.digitValue()), kPlain + 1, kPlain};
+    if (ch.isLetter()) {
+        // A Latin letter with an accent other than the Romanian ones sorts with its base letter.
+        const QString d = ch.decomposition();
+        if (ch.decompositionTag() == QChar::Canonical && d.size() >= 2) {
+            const char16_t base = QChar(d.at(0)).toUpper().unicode();
+            if (base >= u'A' && base <= u'Z') {
+                const auto accent = static_cast<std::uint8_t>(0x10 + (d.at(1).unicode() & 0x7F));
+                return latin(base, 0, accent);
+            }
+        }
+        return {static_cast<std::uint16_t>(kOtherLetter + c / 4), kPlain, lower};
+    }
+    if (c < 0x250)
+        return {static_cast<std::uint16_t>(kSign + c), kPlain, kPlain};
+    return {static_cast<std::uint16_t>(kOtherSign + c / 32), kPlain, kPlain};
+}
+
+const std::array<Weight, 0x250>& table()
+{
+    static const auto t = [] {
+        std::array<Weight, 0x250> a{};
+        for (char16_t c = 0; c < 0x250; ++c)
+            a[c] = compute(c);
+        return a;
+    }();
+    return t;
+}
+
+inline Weight weightOf(char16_t c, const std::array<Weight, 0x250>& t)
+{
+    return c < 0x250 ? t[c] : compute(c);
+}
+
+}  // namespace
+
+void AppendRomanianSortKey(const QString& text, QByteArray& out)
+{
+    const auto& t = table();
+    const qsizetype n = text.size();
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype start = out.size();
+    // Upper bound: primaries + end, two levels + ends, the units.
+    out.resize(start + n * 6 + 4);
+    auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
+    // Most texts are plain upper-case letters: their accent and case levels are empty.
+    bool plain = true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Weight w = weightOf(s[i], t);
+        *p++ = static_cast<std::uint8_t>(w.primary >> 8);
+        *p++ = static_cast<std::uint8_t>(w.primary);
+        plain = plain && w.accent == kPlain && w.lower == kPlain;
+    }
+    *p++ = 0;
+    *p++ = 0;
+    if (plain) {
+        *p++ = kLevelEnd;
+        *p++ = kLevelEnd;
+    } else {
+        for (int level = 0; level < 2; ++level) {
+            std::uint8_t* lastSignificant = p;
+            for (qsizetype i = 0; i < n; ++i) {
+                const Weight w = weightOf(s[i], t);
+                const std::uint8_t b = level == 0 ? w.accent : w.lower;
+                *p++ = b;
+                if (b != kPlain)
+                    lastSignificant = p;
+            }
+            p = lastSignificant;
+            *p++ = kLevelEnd;
+        }
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        *p++ = static_cast<std::uint8_t>(s[i] >> 8);
+        *p++ = static_cast<std::uint8_t>(s[i]);
+    }
+    out.resize(p - reinterpret_cast<std::uint8_t*>(out.data()));
+}
+
+QByteArray RomanianSortKey(const QString& text)
+{
+    QByteArray key;
+    AppendRomanianSortKey(text, key);
+    return key;
+}
+
+int RomanianCompare(const QString& a, const QString& b)
+{
+    const QByteArray ka = RomanianSortKey(a);
+    const QByteArray kb = RomanianSortKey(b);
+    const int c = std::memcmp(ka.constData(), kb.constData(), static_cast<std::size_t>(std::min(ka.size(), kb.size())));
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return ka.size() < kb.size() ? -1 : (ka.size() > kb.size() ? 1 : 0);
+}
+
+}  // namespace tarvix

@@ -1,0 +1,103 @@
+#include "platform/text/TextFunctions.h"
+
+#include "platform/text/Error.h"
+
+namespace tarvix {
+
+QString UCase(const QString& text)
+{
+    return text.toUpper();
+}
+
+QString LTrim(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == u' ')
+        ++i;
+    return text.mid(i);
+}
+
+QString RTrim(const QString& text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    return text.left(n);
+}
+
+QString Trim(const QString& text)
+{
+    return LTrim(RTrim(text));
+}
+
+QString CStr(std::int64_t value)
+{
+    return QString::number(value);
+}
+
+double Val(const QString& text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    // Blanks, tabs and line feeds are skipped anywhere, as the old runtime does.
+    auto skip = [&] {
+        while (i < n && (text.at(i) == u' ' || text.at(i) == u'\t' || text.at(i) == u'\n' || text.at(i) == u'\r'))
+            ++i;
+    };
+    skip();
+    double sign = 1;
+    if (i < n && (text.at(i) == u'-' || text.at(i) == u'+')) {
+        if (text.at(i) == u'-')
+            sign = -1;
+        ++i;
+    }
+    double value = 0;
+    double scale = 0;  // 0 until the decimal point
+    for (; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == u' ' || c == u'\t')
+            continue;
+        if (c >= u'0' && c <= u'9') {
+            if (scale == 0) {
+                value = value * 10 + (c.unicode() - u'0');
+            } else {
+                value += (c.unicode() - u'0') * scale;
+                scale /= 10;
+            }
+        } else if (c == u'.' && scale == 0) {
+            scale = 0.1;
+        } else {
+            break;
+        }
+    }
+    return sign * value;
+}
+
+std::int16_t AscW(const QString& text)
+{
+    if (text.isEmpty())
+        RaiseToolkitError(tkerr::InvalidProcedureCall);
+    return static_cast<std::int16_t>(text.at(0).unicode());
+}
+
+QString ChrW(std::int32_t code)
+{
+    if (code < -32768 || code > 65535)
+        RaiseToolkitError(tkerr::InvalidProcedureCall);
+    return QString(QChar(static_cast<char16_t>(code & 0xFFFF)));
+}
+
+QString FoldKey(const QString& text)
+{
+    QString key = text.toUpper();
+    for (QChar& c : key) {
+        switch (c.unicode()) {
+        case 0x015E: c = QChar(0x0218); break;  // Ş -> Ș
+        case 0x0162: c = QChar(0x021A); break;  // Ţ -> Ț
+        default: break;
+        }
+    }
+    return key;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,25 @@
+// Inside the toolkit: how controls are placed and drawn, and the program's
+// font, palette, frame style and Romanian texts for Qt's own widgets.
+#pragma once
+
+#include "platform/toolkit/Design.h"
+
+#include <QPalette>
+#include <QString>
+
+class QWidget;
+
+namespace tarvix {
+
+namespace detail {
+
+// A caption without its access-key marks: "&Caută" -> "Caută", "&&" -> "&".
+QString StripAccel(const QString& caption);
+// Position and size from the design table (twips).
+void PlaceWidget(QWidget* w, const ControlDef& def);
+// Bold and back colour from the design table; role is where the colour goes.
+void ApplyLook(QWidget* w, const ControlProps& props, QPalette::ColorRole role);
+
+}  // namespace detail
+
+}  // namespace tarvix

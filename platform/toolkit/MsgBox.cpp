@@ -1,0 +1,50 @@
+#include "platform/toolkit/MsgBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
+
+namespace tarvix {
+
+std::function<int(const QString&, int, const QString&)> MsgBoxHook;
+
+int MsgBox(const QString& text, int style, const QString& title)
+{
+    const QString shownTitle = title.isEmpty() ? QStringLiteral("Tarvix") : title;
+    if (MsgBoxHook)
+        return MsgBoxHook(text, style, shownTitle);
+
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(shownTitle);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    switch (style & 0x70) {
+    case vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    default: break;
+    }
+    std::vector<std::pair<QPushButton*, int>> buttons;
+    auto add = [&](const char* caption, QMessageBox::ButtonRole role, int answer) {
+        buttons.emplace_back(box.addButton(QString::fromUtf8(caption), role), answer);
+    };
+    if ((style & 7) == vbYesNo) {
+        add("Da", QMessageBox::YesRole, vbYes);
+        add("Nu", QMessageBox::NoRole, vbNo);
+    } else {
+        add("OK", QMessageBox::AcceptRole, vbOK);
+    }
+    box.setDefaultButton(buttons.front().first);
+    box.setEscapeButton(buttons.back().first);
+    if (QWidget* top = QApplication::activeWindow())
+        box.setWindowIcon(top->windowIcon());
+    box.exec();
+    for (const auto& [button, answer] : buttons)
+        if (box.clickedButton() == button)
+            return answer;
+    return buttons.back().second;
+}
+
+}  // namespace tarvix
