@@ -28,19 +28,20 @@ public:
         auto db = DBEngine().CreateDatabase("Dictionar.mdb");
         store::CreateSchema(*db);
         db->BeginTransaction();
-        db->ExecuteScript(QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) SELECT 'CUVANT' || i, 'CUVANT' || i FROM n;"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO tblCapitol (Capitol, Capitol_Fold) SELECT 'CAPITOLUL ' || i, 'CAPITOLUL ' || i FROM n;"
-            // Word 1 gets exactly 30 chapters; the other links spread over the other words.
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
-            "INSERT INTO tblLegatura SELECT 1, i * 1000 FROM n;"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-            "INSERT INTO tblLegatura SELECT 2 + abs(random()) % %3, 1 + abs(random()) % %1 FROM n;")
-                              .arg(kRows)
-                              .arg(kLinks - 30)
-                              .arg(kRows - 1));
+        db->ExecuteScript(
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) SELECT 'CUVANT' || i, 'CUVANT' || i FROM n;"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO tblCapitol (Capitol, Capitol_Fold) SELECT 'CAPITOLUL ' || i, 'CAPITOLUL ' || i FROM n;"
+                // Word 1 gets exactly 30 chapters; the other links spread over the other words.
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
+                "INSERT INTO tblLegatura SELECT 1, i * 1000 FROM n;"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
+                "INSERT INTO tblLegatura SELECT 2 + abs(random()) % %3, 1 + abs(random()) % %1 FROM n;")
+                .arg(kRows)
+                .arg(kLinks - 30)
+                .arg(kRows - 1));
         db->CommitTransaction();
         db->Close();
     }

@@ -153,7 +153,12 @@ void BM_Parts(benchmark::State& state)
         settle();
         auto g = C::now();
         auto ms = [](auto x, auto y) { return std::chrono::duration<double, std::milli>(y - x).count(); };
-        t[0] += ms(a, b); t[1] += ms(b, c); t[2] += ms(c, d); t[3] += ms(d, e); t[4] += ms(e, f); t[5] += ms(f, g);
+        t[0] += ms(a, b);
+        t[1] += ms(b, c);
+        t[2] += ms(c, d);
+        t[3] += ms(d, e);
+        t[4] += ms(e, f);
+        t[5] += ms(f, g);
     }
     const char* n[] = {"1_open", "2_clear", "3_add", "4_select", "5_close", "6_view"};
     for (int i = 0; i < 6; ++i)
@@ -161,9 +166,13 @@ void BM_Parts(benchmark::State& state)
 }
 BENCHMARK(BM_Parts)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_CAPTURE(BM_Baseline, chapters, "tblCapitol", "Capitol", "ID_Capitol")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_Baseline, chapters, "tblCapitol", "Capitol", "ID_Capitol")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK_TEMPLATE(BM_FillList, frmCapitole)->Name("BM_FillList/chapters")->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_Baseline, words, "tblDictionar", "Cuvant", "ID_Cuvant")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_Baseline, words, "tblDictionar", "Cuvant", "ID_Cuvant")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK_TEMPLATE(BM_FillList, frmDictionar)->Name("BM_FillList/words")->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Keeps each run's time per iteration so the targets can be checked at the end.

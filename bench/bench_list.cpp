@@ -18,7 +18,8 @@ namespace {
 constexpr int kItems = 32767;
 
 // Chapter-like titles in upper case with Romanian letters, in no order.
-const QStringList& titles() {
+const QStringList& titles()
+{
     static const QStringList t = [] {
         static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPRSTUVXZĂÂÎȘȚ");
         QRandomGenerator rng(20240607);
@@ -28,9 +29,11 @@ const QStringList& titles() {
             QString s;
             const int words = 2 + static_cast<int>(rng.bounded(4));
             for (int w = 0; w < words; ++w) {
-                if (w) s += u' ';
+                if (w)
+                    s += u' ';
                 const int len = 3 + static_cast<int>(rng.bounded(8));
-                for (int k = 0; k < len; ++k) s += letters.at(static_cast<int>(rng.bounded(letters.size())));
+                for (int k = 0; k < len; ++k)
+                    s += letters.at(static_cast<int>(rng.bounded(letters.size())));
             }
             out << s;
         }
@@ -43,7 +46,8 @@ const FormDesign kDesign{.caption = "Listă", .clientWidth = 7155, .clientHeight
 const ControlDef kSorted[] = {{"List1", Kind::ListBox, "", "", 120, 240, 4695, 1395, {.sorted = true}}};
 const ControlDef kUnsorted[] = {{"List1", Kind::ListBox, "", "", 120, 240, 4695, 1395, {}}};
 
-void fill(benchmark::State& state, std::span<const ControlDef> defs) {
+void fill(benchmark::State& state, std::span<const ControlDef> defs)
+{
     Form form(kDesign, defs);
     form.Load();
     form.ShowStartup();
@@ -64,11 +68,18 @@ void fill(benchmark::State& state, std::span<const ControlDef> defs) {
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_FillSortedListBox(benchmark::State& state) { fill(state, kSorted); }
-void BM_FillUnsortedListBox(benchmark::State& state) { fill(state, kUnsorted); }
+void BM_FillSortedListBox(benchmark::State& state)
+{
+    fill(state, kSorted);
+}
+void BM_FillUnsortedListBox(benchmark::State& state)
+{
+    fill(state, kUnsorted);
+}
 
 // Baseline: the same strings handed to an unsorted Qt list in one call.
-void BM_BaselineListWidgetAddItems(benchmark::State& state) {
+void BM_BaselineListWidgetAddItems(benchmark::State& state)
+{
     QListWidget list;
     list.show();
     const QStringList& t = titles();
@@ -82,7 +93,8 @@ void BM_BaselineListWidgetAddItems(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_BaselineStringListModel(benchmark::State& state) {
+void BM_BaselineStringListModel(benchmark::State& state)
+{
     QListView view;
     QStringListModel model;
     view.setModel(&model);
@@ -100,14 +112,16 @@ void BM_BaselineStringListModel(benchmark::State& state) {
 }
 
 // What the lazy sort avoids: a sorted Qt list taking the items one by one.
-void BM_NaiveSortedListWidget(benchmark::State& state) {
+void BM_NaiveSortedListWidget(benchmark::State& state)
+{
     QListWidget list;
     list.setSortingEnabled(true);
     list.show();
     const QStringList& t = titles();
     for (auto _ : state) {
         list.clear();
-        for (int i = 0; i < kItems; ++i) list.addItem(t[i]);
+        for (int i = 0; i < kItems; ++i)
+            list.addItem(t[i]);
         list.setCurrentRow(0);
         QCoreApplication::sendPostedEvents();
         benchmark::DoNotOptimize(list.count());
@@ -115,11 +129,13 @@ void BM_NaiveSortedListWidget(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_SortKeys(benchmark::State& state) {
+void BM_SortKeys(benchmark::State& state)
+{
     const QStringList& t = titles();
     for (auto _ : state) {
         qsizetype total = 0;
-        for (const QString& s : t) total += RomanianSortKey(s).size();
+        for (const QString& s : t)
+            total += RomanianSortKey(s).size();
         benchmark::DoNotOptimize(total);
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -134,13 +150,16 @@ BENCHMARK(BM_FillUnsortedListBox)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortKeys)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaiveSortedListWidget)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     InstallLook();
     titles();
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -2,8 +2,8 @@
 // and the translator's view of its schema, checked against the file.
 #pragma once
 
-#include "platform/engine/Dialect.h"
 #include "platform/Engine.h"
+#include "platform/engine/Dialect.h"
 #include "store/Schema.h"
 
 #include <QDir>

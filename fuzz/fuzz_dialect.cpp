@@ -102,9 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A second translation of the same text gives the same statement.
     const detail::Translated again = detail::Translate(text, *gSchema);
-    require(again.sql == t.sql && again.params == t.params && again.columns == t.columns, "translation not repeatable", text);
+    require(again.sql == t.sql && again.params == t.params && again.columns == t.columns, "translation not repeatable",
+            text);
 
-    require(t.sql.startsWith(t.kind == detail::Translated::Kind::Select ? QLatin1String("SELECT ") : QLatin1String("DELETE ")),
+    require(t.sql.startsWith(t.kind == detail::Translated::Kind::Select ? QLatin1String("SELECT ")
+                                                                        : QLatin1String("DELETE ")),
             "statement kind differs from its text", t.sql);
     require(t.kind == detail::Translated::Kind::Delete || !t.columns.empty(), "SELECT without columns", t.sql);
     checkShape(t);
@@ -113,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray sql = t.sql.toUtf8();
     sqlite3_stmt* st = nullptr;
     const int rc = sqlite3_prepare_v2(gRaw, sql.constData(), static_cast<int>(sql.size()), &st, nullptr);
-    require(rc == SQLITE_OK, "SQLite refuses the translation", t.sql + QLatin1String(" : ") + QString::fromUtf8(sqlite3_errmsg(gRaw)));
+    require(rc == SQLITE_OK, "SQLite refuses the translation",
+            t.sql + QLatin1String(" : ") + QString::fromUtf8(sqlite3_errmsg(gRaw)));
     require(static_cast<std::size_t>(sqlite3_bind_parameter_count(st)) == t.params.size(), "parameter count", t.sql);
     if (t.kind == detail::Translated::Kind::Select)
         require(static_cast<std::size_t>(sqlite3_column_count(st)) == t.columns.size(), "column count", t.sql);

@@ -36,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             JetOutputParser check;
             bool same = false;
             check.onTable = [](const JetTableInfo&) {};
-            check.onRow = [&](const std::vector<JetField>& g) { same = g.size() == 1 && !g[0].null && g[0].text == f.text; };
+            check.onRow = [&](const std::vector<JetField>& g) {
+                same = g.size() == 1 && !g[0].null && g[0].text == f.text;
+            };
             const QByteArray doc = "T\tt\t1\t1\nC\tc\t10\nR\t" + again + "\nE\t1\t1\nZ\n";
             check.feed(doc.constData(), static_cast<std::size_t>(doc.size()));
             if (!f.null && (!same || !check.finish().isEmpty()))

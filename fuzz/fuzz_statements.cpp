@@ -115,7 +115,8 @@ void addRow(Recordset& rs, const QString& field, const QString& key, const QStri
     require(!duplicate && !refusedByStore(text), "store took a text it should refuse", show(text));
     Database& db = *gStore->db;
     const std::int64_t id = db.QueryValue(QStringLiteral("SELECT max(%1) FROM %2").arg(key, table)).ToInt64();
-    const auto back = db.QueryRows(QStringLiteral("SELECT %1, %1_Fold FROM %2 WHERE %3 = ?1").arg(field, table, key), {Variant(id)});
+    const auto back =
+        db.QueryRows(QStringLiteral("SELECT %1, %1_Fold FROM %2 WHERE %3 = ?1").arg(field, table, key), {Variant(id)});
     require(back.size() == 1 && back[0][0].ToText() == text, "text changed on its way into the store", show(text));
     require(back[0][1].ToText() == FoldKey(text), "fold key out of step", show(text));
     model.push_back({id, text});
@@ -130,7 +131,8 @@ void addPlain(const QString& field, const QString& table, const QString& text, s
     if (refusedByStore(text))
         return;
     Database& db = *gStore->db;
-    db.QueryRows(QStringLiteral("INSERT INTO %2 (%1, %1_Fold) VALUES (?1, ?2)").arg(field, table), {Variant(text), Variant(FoldKey(text))});
+    db.QueryRows(QStringLiteral("INSERT INTO %2 (%1, %1_Fold) VALUES (?1, ?2)").arg(field, table),
+                 {Variant(text), Variant(FoldKey(text))});
     model.push_back({db.QueryValue(QStringLiteral("SELECT last_insert_rowid()")).ToInt64(), text});
 }
 
@@ -162,8 +164,9 @@ void requireStoreIs(Model expected, const char* after)
     };
     require(have.words == expected.words, after,
             QStringLiteral("words differ: store %1 / expected %2").arg(list(have.words), list(expected.words)));
-    require(have.chapters == expected.chapters, after,
-            QStringLiteral("chapters differ: store %1 / expected %2").arg(list(have.chapters), list(expected.chapters)));
+    require(
+        have.chapters == expected.chapters, after,
+        QStringLiteral("chapters differ: store %1 / expected %2").arg(list(have.chapters), list(expected.chapters)));
     require(have.links == expected.links, after, QStringLiteral("links differ"));
 }
 
@@ -299,7 +302,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     gStore = new fuzz::FuzzStore;
     gSchema = new detail::Schema(fuzz::StoreSchema());
     // Each input runs in a transaction that is rolled back: no disk writes, an empty store every time.
-    gStore->db->ExecuteScript(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF"));
+    gStore->db->ExecuteScript(
+        QStringLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF"));
     std::atexit([] {
         delete gSchema;
         delete gStore;
@@ -330,8 +334,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::fail("engine error", QString::number(e.Number()) + QLatin1Char(' ') + e.Text());
     }
     db.RollbackTransaction();
-    require(db.QueryValue(QStringLiteral("SELECT (SELECT count(*) FROM tblDictionar) + (SELECT count(*) FROM tblCapitol)"
-                                         " + (SELECT count(*) FROM tblLegatura)")).ToInt64() == 0,
-            "rows left after rollback");
+    require(
+        db.QueryValue(QStringLiteral("SELECT (SELECT count(*) FROM tblDictionar) + (SELECT count(*) FROM tblCapitol)"
+                                     " + (SELECT count(*) FROM tblLegatura)"))
+                .ToInt64()
+            == 0,
+        "rows left after rollback");
     return 0;
 }

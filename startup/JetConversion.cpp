@@ -83,8 +83,16 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
 {
     struct Hold {
         const std::function<void(bool)>& hold;
-        explicit Hold(const std::function<void(bool)>& h) : hold(h) { if (hold) hold(true); }
-        ~Hold() { if (hold) hold(false); }
+        explicit Hold(const std::function<void(bool)>& h) : hold(h)
+        {
+            if (hold)
+                hold(true);
+        }
+        ~Hold()
+        {
+            if (hold)
+                hold(false);
+        }
     } held(hold);
 
     const QFileInfo info(path);
@@ -99,8 +107,10 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
         return false;
 
     const auto failure = [&](const QString& reason, bool untouched) {
-        QString text = QStringLiteral("Datele fișierului „%1” din dosarul „%2” nu au putut fi aduse într-o bază de date "
-                                      "Tarvix.").arg(name, folder);
+        QString text =
+            QStringLiteral("Datele fișierului „%1” din dosarul „%2” nu au putut fi aduse într-o bază de date "
+                           "Tarvix.")
+                .arg(name, folder);
         if (untouched)
             text += QStringLiteral(" Fișierul a rămas cum era.");
         return EngineError(err::NotAStore, text + QStringLiteral("\n\n") + reason);
@@ -108,10 +118,11 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
 
     const QString tool = FindTarvixDb();
     if (tool.isEmpty())
-        throw failure(QStringLiteral("Programul tarvix-db, care face această transformare, nu se găsește nici lângă Tarvix "
-                                     "(în dosarul „%1”), nici în dosarele din PATH.")
-                          .arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
-                      true);
+        throw failure(
+            QStringLiteral("Programul tarvix-db, care face această transformare, nu se găsește nici lângă Tarvix "
+                           "(în dosarul „%1”), nici în dosarele din PATH.")
+                .arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
+            true);
 
     QProcess process;
     process.setProgram(tool);
@@ -120,8 +131,8 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
 
-    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(name), QString(), 0, 0,
-                        QApplication::activeWindow());
+    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(name), QString(), 0,
+                        0, QApplication::activeWindow());
     progress.setWindowTitle(QStringLiteral("Tarvix"));
     progress.setCancelButton(nullptr);
     progress.setWindowModality(Qt::ApplicationModal);
@@ -146,12 +157,14 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
     if (process.error() == QProcess::FailedToStart)
         throw failure(QStringLiteral("Programul „%1” nu a putut fi pornit.").arg(QDir::toNativeSeparators(tool)), true);
     if (process.exitStatus() == QProcess::CrashExit)
-        throw failure(QStringLiteral("Programul „%1” s-a oprit neașteptat.").arg(QDir::toNativeSeparators(tool)), false);
+        throw failure(QStringLiteral("Programul „%1” s-a oprit neașteptat.").arg(QDir::toNativeSeparators(tool)),
+                      false);
     if (process.exitCode() != 0) {
         const QString said = toolMessage(process.readAllStandardError());
-        throw failure(said.isEmpty() ? QStringLiteral("Programul tarvix-db s-a încheiat cu codul %1, fără niciun mesaj.")
-                                           .arg(process.exitCode())
-                                     : QStringLiteral("Mesajul programului tarvix-db:\n") + said,
+        throw failure(said.isEmpty()
+                          ? QStringLiteral("Programul tarvix-db s-a încheiat cu codul %1, fără niciun mesaj.")
+                                .arg(process.exitCode())
+                          : QStringLiteral("Mesajul programului tarvix-db:\n") + said,
                       true);
     }
     return true;

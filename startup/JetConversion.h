@@ -13,7 +13,8 @@ extern QString TarvixDbInBuildTree;
 // tarvix-db beside the running program, else in the build tree, else on PATH; empty when it is nowhere.
 QString FindTarvixDb();
 
-// For DBEngine::OnJetFile; hold(true) and hold(false) bracket it so the splash cannot hand over to a main window without a store.
+// For DBEngine::OnJetFile; hold(true) and hold(false) bracket it so the splash cannot hand over to a main window
+// without a store.
 bool ConvertJetDictionary(const QString& path, const std::function<void(bool wait)>& hold = {});
 
 }  // namespace tarvix

@@ -133,7 +133,8 @@ private:
         const int length = pick(4) == 0 ? 1 + pick(2) : 1 + pick(25);
         QString t;
         for (int i = 0; i < length; ++i)
-            t += pick(8) == 0 ? odd[pick(static_cast<int>(odd.size()))] : letters[pick(static_cast<int>(letters.size()))];
+            t += pick(8) == 0 ? odd[pick(static_cast<int>(odd.size()))]
+                              : letters[pick(static_cast<int>(letters.size()))];
         t = t.trimmed();
         return t.isEmpty() ? QStringLiteral("A") : t;
     }
@@ -166,7 +167,8 @@ private:
             say(QStringLiteral("NO %1 %2").arg(seq).arg(e.Number()));
             return;
         }
-        const std::int64_t id = db_.QueryValue(QStringLiteral("SELECT max(%1) FROM %2").arg(key(word), table(word))).ToInt64();
+        const std::int64_t id =
+            db_.QueryValue(QStringLiteral("SELECT max(%1) FROM %2").arg(key(word), table(word))).ToInt64();
         say(QStringLiteral("OK %1 %2").arg(seq).arg(id));
         (word ? state_.words : state_.chapters)[id] = t;
         rs->Close();
@@ -308,7 +310,7 @@ State apply(State s, const Op& op, std::int64_t id, QString* problem)
         const QString title = unhex(op.fields[1]), w = unhex(op.fields[2]);
         std::erase_if(s.links, [&](const auto& l) {
             return s.words.count(l.first) && s.chapters.count(l.second) && same(s.words[l.first], w)
-                && same(s.chapters[l.second], title);
+                   && same(s.chapters[l.second], title);
         });
     }
     return s;
@@ -332,12 +334,16 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
         return fail(QStringLiteral("integrity_check: ") + integrity);
     if (!db->QueryRows(QStringLiteral("PRAGMA foreign_key_check")).empty())
         return fail(QStringLiteral("foreign_key_check reports rows"));
-    const std::int64_t orphans = db->QueryValue(QStringLiteral(
-        "SELECT count(*) FROM tblLegatura l WHERE NOT EXISTS (SELECT 1 FROM tblDictionar d WHERE d.ID_Cuvant = l.ID_Cuvant) "
-        "OR NOT EXISTS (SELECT 1 FROM tblCapitol c WHERE c.ID_Capitol = l.ID_Capitol)")).ToInt64();
+    const std::int64_t orphans =
+        db
+            ->QueryValue(QStringLiteral(
+                "SELECT count(*) FROM tblLegatura l WHERE NOT EXISTS (SELECT 1 FROM tblDictionar d WHERE d.ID_Cuvant = l.ID_Cuvant) "
+                "OR NOT EXISTS (SELECT 1 FROM tblCapitol c WHERE c.ID_Capitol = l.ID_Capitol)"))
+            .ToInt64();
     if (orphans != 0)
         return fail(QStringLiteral("%1 links lack their word or chapter").arg(orphans));
-    for (const char* q : {"SELECT Cuvant, Cuvant_Fold FROM tblDictionar", "SELECT Capitol, Capitol_Fold FROM tblCapitol"})
+    for (const char* q :
+         {"SELECT Cuvant, Cuvant_Fold FROM tblDictionar", "SELECT Capitol, Capitol_Fold FROM tblCapitol"})
         for (const auto& r : db->QueryRows(QString::fromLatin1(q)))
             if (FoldKey(r[0].ToText()) != r[1].ToText())
                 return fail(QStringLiteral("fold key out of step for ") + hex(r[0].ToText()));
@@ -404,7 +410,8 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: tarvix-stress create FILE | run FILE SEED [CHANGES] | dump FILE | check FILE STATE LOG\n");
+    std::fprintf(stderr,
+                 "usage: tarvix-stress create FILE | run FILE SEED [CHANGES] | dump FILE | check FILE STATE LOG\n");
     return 2;
 }
 

@@ -38,37 +38,45 @@ public:
 
     void keyColumn(const QString& table, const QString& key)
     {
-        const auto rows = db_.QueryRows(QStringLiteral("SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info(?1) "
-                                                       "WHERE pk > 0) FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
-                                        {table, key});
+        const auto rows =
+            db_.QueryRows(QStringLiteral("SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info(?1) "
+                                         "WHERE pk > 0) FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
+                          {table, key});
         if (rows.empty() || rows[0][0].ToText() != QLatin1String("INTEGER") || rows[0][1].ToInt64() != 1
             || rows[0][2].ToInt64() != 1)
             problems << QStringLiteral("în tabela „%1” câmpul „%2” nu este cheia dată de baza de date "
-                                       "(INTEGER PRIMARY KEY).").arg(table, key);
+                                       "(INTEGER PRIMARY KEY).")
+                            .arg(table, key);
         const QString sql = db_.QueryRows(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND "
-                                                         "lower(name) = lower(?1)"), {table})
+                                                         "lower(name) = lower(?1)"),
+                                          {table})
                                 .at(0)
                                 .at(0)
                                 .ToText();
         if (!sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
-            problems << QStringLiteral("cheile tabelei „%1” pot fi refolosite după o ștergere (lipsește AUTOINCREMENT).")
+            problems << QStringLiteral(
+                            "cheile tabelei „%1” pot fi refolosite după o ștergere (lipsește AUTOINCREMENT).")
                             .arg(table);
     }
 
     void textColumn(const QString& table, const QString& field)
     {
-        const auto rows = db_.QueryRows(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
-                                        {table, field});
+        const auto rows =
+            db_.QueryRows(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info(?1) WHERE lower(name) = lower(?2)"),
+                          {table, field});
         if (rows.empty() || rows[0][0].ToInt64() != 1)
-            problems << QStringLiteral("în tabela „%1” câmpul „%2” poate rămâne gol (lipsește NOT NULL).").arg(table, field);
+            problems
+                << QStringLiteral("în tabela „%1” câmpul „%2” poate rămâne gol (lipsește NOT NULL).").arg(table, field);
         const QString fold = field + QStringLiteral("_Fold");
-        const auto unique = db_.QueryValue(QStringLiteral(
-            "SELECT count(*) FROM pragma_index_list('%1') AS il WHERE il.\"unique\" = 1 "
-            "AND (SELECT count(*) FROM pragma_index_info(il.name)) = 1 "
-            "AND (SELECT lower(name) FROM pragma_index_info(il.name)) = lower('%2')").arg(table, fold));
+        const auto unique =
+            db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') AS il WHERE il.\"unique\" = 1 "
+                                          "AND (SELECT count(*) FROM pragma_index_info(il.name)) = 1 "
+                                          "AND (SELECT lower(name) FROM pragma_index_info(il.name)) = lower('%2')")
+                               .arg(table, fold));
         if (unique.ToInt64() == 0)
             problems << QStringLiteral("în tabela „%1” câmpul „%2” nu are un index unic: baza de date nu mai refuză "
-                                       "dublurile.").arg(table, fold);
+                                       "dublurile.")
+                            .arg(table, fold);
     }
 
     void linkRules()
@@ -83,21 +91,28 @@ public:
             return false;
         };
         if (!hasCascade("tbldictionar", "id_cuvant"))
-            problems << QStringLiteral("câmpul „ID_Cuvant” din „tblLegatura” nu trimite la „tblDictionar” cu ștergere în "
-                                       "cascadă: ștergerea unui cuvânt i-ar lăsa legăturile în urmă.");
+            problems << QStringLiteral(
+                "câmpul „ID_Cuvant” din „tblLegatura” nu trimite la „tblDictionar” cu ștergere în "
+                "cascadă: ștergerea unui cuvânt i-ar lăsa legăturile în urmă.");
         if (!hasCascade("tblcapitol", "id_capitol"))
-            problems << QStringLiteral("câmpul „ID_Capitol” din „tblLegatura” nu trimite la „tblCapitol” cu ștergere în "
-                                       "cascadă: ștergerea unui capitol i-ar lăsa legăturile în urmă.");
-        if (db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') WHERE \"unique\" = 1")).ToInt64() > 0)
+            problems << QStringLiteral(
+                "câmpul „ID_Capitol” din „tblLegatura” nu trimite la „tblCapitol” cu ștergere în "
+                "cascadă: ștergerea unui capitol i-ar lăsa legăturile în urmă.");
+        if (db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') WHERE \"unique\" = 1"))
+                .ToInt64()
+            > 0)
             problems << QStringLiteral("tabela „tblLegatura” are un index unic: o legătură refuzată de el ar opri "
                                        "programul.");
         for (const char* field : {"ID_Cuvant", "ID_Capitol"}) {
-            const auto n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') AS il WHERE "
-                                                         "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE seqno = 0) "
-                                                         "= lower('%1')").arg(QLatin1String(field)));
+            const auto n =
+                db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') AS il WHERE "
+                                              "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE seqno = 0) "
+                                              "= lower('%1')")
+                                   .arg(QLatin1String(field)));
             if (n.ToInt64() == 0)
                 warnings << QStringLiteral("tabela „tblLegatura” nu are un index care începe cu „%1”: căutările vor fi "
-                                           "lente.").arg(QLatin1String(field));
+                                           "lente.")
+                                .arg(QLatin1String(field));
         }
     }
 
@@ -116,7 +131,8 @@ public:
     // The companion column must hold the fold of its text, and no two texts may fold alike.
     void texts(const QString& table, const QString& key, const QString& field, const char* what, int editorMax)
     {
-        const auto rows = db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold FROM %1 ORDER BY %2").arg(table, key, field));
+        const auto rows =
+            db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold FROM %1 ORDER BY %2").arg(table, key, field));
         QHash<QString, QString> byFold;
         for (const auto& r : rows) {
             const QString id = r[0].ToText();
@@ -125,11 +141,13 @@ public:
             if (r[2].IsNull() || r[2].ToText() != want)
                 problems << QStringLiteral("%1 „%2” (%3 %4): %5_Fold este %6 în loc de „%7”.")
                                 .arg(QString::fromUtf8(what), text, key, id, field,
-                                     r[2].IsNull() ? QStringLiteral("gol") : QStringLiteral("„%1”").arg(r[2].ToText()), want);
+                                     r[2].IsNull() ? QStringLiteral("gol") : QStringLiteral("„%1”").arg(r[2].ToText()),
+                                     want);
             const auto seen = byFold.constFind(want);
             if (seen != byFold.constEnd())
                 problems << QStringLiteral("%1 „%2” (%3 %4) este același cu cel cu %3 %5 dacă nu se ține seama de "
-                                           "literele mari și mici.").arg(QString::fromUtf8(what), text, key, id, *seen);
+                                           "literele mari și mici.")
+                                .arg(QString::fromUtf8(what), text, key, id, *seen);
             else
                 byFold.insert(want, id);
             if (text.trimmed() != text || text.isEmpty())
@@ -137,7 +155,8 @@ public:
                                 .arg(QString::fromUtf8(what), text, key, id);
             if (TextLength(text) > editorMax)
                 warnings << QStringLiteral("%1 „%2” (%3 %4) are %5; fereastra lui arată cel mult %6.")
-                                .arg(QString::fromUtf8(what), text, key, id, Counted(TextLength(text), "caracter", "caractere"))
+                                .arg(QString::fromUtf8(what), text, key, id,
+                                     Counted(TextLength(text), "caracter", "caractere"))
                                 .arg(editorMax);
         }
     }
@@ -168,13 +187,15 @@ public:
             "GROUP BY l.ID_Cuvant, l.ID_Capitol HAVING count(*) > 1 ORDER BY min(l.rowid)"));
         for (const auto& r : twice)
             warnings << QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” apare de %3 ori; căutarea arată "
-                                       "capitolul de tot atâtea ori.").arg(r[0].ToText(), r[1].ToText(), r[2].ToText());
+                                       "capitolul de tot atâtea ori.")
+                            .arg(r[0].ToText(), r[1].ToText(), r[2].ToText());
     }
 
     long long count(const char* table)
     {
         long long n = -1;
-        step([&] { n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))).ToInt64(); });
+        step(
+            [&] { n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))).ToInt64(); });
         return n;
     }
 
@@ -205,10 +226,12 @@ int RunCheck(const QString& file)
     });
     c.step([&] { c.linkRules(); });
     c.step([&] {
-        c.texts(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant"), "cuvântul", kWordMax);
+        c.texts(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant"), "cuvântul",
+                kWordMax);
     });
     c.step([&] {
-        c.texts(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol"), "capitolul", kChapterMax);
+        c.texts(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol"), "capitolul",
+                kChapterMax);
     });
     c.step([&] { c.orphans(); });
 

@@ -18,7 +18,8 @@ CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage), state_(std
     const QByteArray name = "CP" + QByteArray::number(codePage);
     state_->cd = iconv_open("UTF-8", name.constData());
     if (state_->cd == reinterpret_cast<iconv_t>(-1))
-        throw Failure{exitcode::BadArguments, QStringLiteral("pagina de cod %1 nu este cunoscută pe acest sistem.").arg(codePage)};
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("pagina de cod %1 nu este cunoscută pe acest sistem.").arg(codePage)};
 }
 
 CodePageDecoder::~CodePageDecoder()
@@ -56,7 +57,12 @@ bool LooksLikeRomanian1250(const QByteArray& bytes)
 {
     for (const char c : bytes)
         switch (static_cast<unsigned char>(c)) {
-        case 0xE3: case 0xC3: case 0xAA: case 0xBA: case 0xFE: case 0xDE: return true;
+        case 0xE3:
+        case 0xC3:
+        case 0xAA:
+        case 0xBA:
+        case 0xFE:
+        case 0xDE: return true;
         default: break;
         }
     return false;

@@ -26,10 +26,12 @@ int RunCreate(const QString& file, bool force, bool sample)
         }
         db->Close();
     } catch (const EngineError& e) {
-        const int code = e.Number() == err::CannotOpen || e.Number() == err::ReadOnly || e.Number() == err::AlreadyExists
-            ? exitcode::FileProblem
-            : exitcode::EngineFailure;
-        throw Failure{code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(target.fileName(), DescribeEngineError(e))};
+        const int code =
+            e.Number() == err::CannotOpen || e.Number() == err::ReadOnly || e.Number() == err::AlreadyExists
+                ? exitcode::FileProblem
+                : exitcode::EngineFailure;
+        throw Failure{
+            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(target.fileName(), DescribeEngineError(e))};
     }
     pending.MoveIntoPlace();
 

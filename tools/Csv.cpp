@@ -10,7 +10,7 @@ QByteArray CsvLine(const QStringList& fields)
             out += ',';
         const QString& f = fields[i];
         const bool quote = f.contains(QLatin1Char(',')) || f.contains(QLatin1Char('"')) || f.contains(QLatin1Char('\n'))
-            || f.contains(QLatin1Char('\r'));
+                           || f.contains(QLatin1Char('\r'));
         if (quote) {
             QString doubled = f;
             doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -132,7 +132,8 @@ private:
                 }
                 if (!atEnd() && s_[i_] != QLatin1Char(',') && !atLineBreak()) {
                     issue(line_, QStringLiteral("după ghilimelele care închid un câmp urmează „%1”; se aștepta o "
-                                                "virgulă sau sfârșitul rândului").arg(s_[i_]));
+                                                "virgulă sau sfârșitul rândului")
+                                     .arg(s_[i_]));
                     skipRestOfLine();
                     return true;
                 }
@@ -194,9 +195,10 @@ CsvTable ReadCsv(const QByteArray& raw)
     const QString text = QString::fromUtf8(bytes);
     Parser(text, table).run();
     if (bad >= 0)
-        table.issues.push_back({badLine, QStringLiteral("textul nu este scris în UTF-8 (octetul 0x%1 nu se potrivește); "
-                                                        "fișierul nu a mai fost citit de aici înainte")
-                                             .arg(badByte, 2, 16, QLatin1Char('0'))});
+        table.issues.push_back(
+            {badLine, QStringLiteral("textul nu este scris în UTF-8 (octetul 0x%1 nu se potrivește); "
+                                     "fișierul nu a mai fost citit de aici înainte")
+                          .arg(badByte, 2, 16, QLatin1Char('0'))});
     return table;
 }
 

@@ -44,10 +44,10 @@ std::vector<int> romanianOrder(const QStringList& texts)
 Contents read(Database& db)
 {
     // One statement is one snapshot without a write lock; one row per word keeps a million links out of memory.
-    const auto rows = db.QueryRows(QStringLiteral(
-        "SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
-        "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
-        "SELECT 2, ID_Cuvant, group_concat(ID_Capitol) FROM tblLegatura GROUP BY ID_Cuvant"));
+    const auto rows = db.QueryRows(
+        QStringLiteral("SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
+                       "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
+                       "SELECT 2, ID_Cuvant, group_concat(ID_Capitol) FROM tblLegatura GROUP BY ID_Cuvant"));
     Contents c;
     QHash<qint64, int> wordAt, chapterAt;
     std::vector<std::pair<int, QString>> groups;
@@ -115,11 +115,20 @@ QString groupOf(const QString& word)
         return QString::fromUtf8(kOtherSigns);
     const QChar c = word.at(0);
     switch (c.unicode()) {
-    case u'Ă': case u'ă': return QStringLiteral("Ă");
-    case u'Â': case u'â': return QStringLiteral("Â");
-    case u'Î': case u'î': return QStringLiteral("Î");
-    case u'Ș': case u'ș': case u'Ş': case u'ş': return QStringLiteral("Ș");
-    case u'Ț': case u'ț': case u'Ţ': case u'ţ': return QStringLiteral("Ț");
+    case u'Ă':
+    case u'ă': return QStringLiteral("Ă");
+    case u'Â':
+    case u'â': return QStringLiteral("Â");
+    case u'Î':
+    case u'î': return QStringLiteral("Î");
+    case u'Ș':
+    case u'ș':
+    case u'Ş':
+    case u'ş': return QStringLiteral("Ș");
+    case u'Ț':
+    case u'ț':
+    case u'Ţ':
+    case u'ţ': return QStringLiteral("Ț");
     default: break;
     }
     if (c.unicode() < 0x80 && c.isLetter())
@@ -281,7 +290,13 @@ public:
         for (qsizetype i = 0; i < utf8.size(); ++i) {
             const char ch = utf8[i];
             switch (ch) {
-            case '&': case '%': case '$': case '#': case '_': case '{': case '}':
+            case '&':
+            case '%':
+            case '$':
+            case '#':
+            case '_':
+            case '{':
+            case '}':
                 out += '\\';
                 out += ch;
                 break;
@@ -291,8 +306,13 @@ public:
             case '"': out += "\\textquotedbl{}"; break;
             case '\'': out += "\\textquotesingle{}"; break;
             case '`': out += "\\textasciigrave{}"; break;
-            case '\t': case '\n': case '\r': out += ' '; break;
-            case '-': case ',': case '<': case '>':
+            case '\t':
+            case '\n':
+            case '\r': out += ' '; break;
+            case '-':
+            case ',':
+            case '<':
+            case '>':
                 out += ch;
                 // "--", ",,", "<<" and ">>" would print as one dash or one quote sign.
                 if (i + 1 < utf8.size() && utf8[i + 1] == ch)
@@ -328,7 +348,8 @@ public:
     }
     void note(QByteArray& out, const std::vector<QByteArray>& chapters) const override
     {
-        out += QByteArray("\n  \\indexspace\n  \\par\\noindent\\textit{") + kLonelyNote + "} " + joined(chapters) + '\n';
+        out +=
+            QByteArray("\n  \\indexspace\n  \\par\\noindent\\textit{") + kLonelyNote + "} " + joined(chapters) + '\n';
     }
     void end(QByteArray& out) const override { out += "\\end{theindex}\n"; }
 };
@@ -400,10 +421,13 @@ void checkOutput(const QString& store, const QString& output, bool force)
     if (out.isDir())
         throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un dosar, nu un fișier.").arg(shown(output))};
     if (out.exists() && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
-        throw Failure{exitcode::BadArguments, QStringLiteral("indexul nu se poate scrie peste baza de date „%1”.").arg(shown(store))};
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("indexul nu se poate scrie peste baza de date „%1”.").arg(shown(store))};
     if (out.exists() && !force)
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” există deja; nu îl înlocuiesc. Folosiți --force ca "
-                                                            "să fie înlocuit.").arg(shown(output))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” există deja; nu îl înlocuiesc. Folosiți --force ca "
+                                     "să fie înlocuit.")
+                          .arg(shown(output))};
     if (!out.dir().exists())
         throw Failure{exitcode::FileProblem, QStringLiteral("Dosarul „%1” nu există.").arg(shown(out.dir().path()))};
 }
@@ -432,8 +456,8 @@ int RunIndex(const QString& file, const IndexOptions& options)
     const TextWriter text;
     const HtmlWriter html;
     const TexWriter tex;
-    const Writer& writer = options.format == IndexFormat::Html ? static_cast<const Writer&>(html)
-        : options.format == IndexFormat::Tex                    ? static_cast<const Writer&>(tex)
+    const Writer& writer = options.format == IndexFormat::Html  ? static_cast<const Writer&>(html)
+                           : options.format == IndexFormat::Tex ? static_cast<const Writer&>(tex)
                                                                 : static_cast<const Writer&>(text);
     Totals totals;
     const QByteArray doc = document(contents, writer, options.linkedOnly, totals);
@@ -442,7 +466,8 @@ int RunIndex(const QString& file, const IndexOptions& options)
         PrintErr(QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu sunt în index (vedeți „tarvix-db check”).")
                      .arg(Counted(contents.orphans, "legătură", "legături")));
     if (!options.output) {
-        if (std::fwrite(doc.constData(), 1, static_cast<std::size_t>(doc.size()), stdout) != static_cast<std::size_t>(doc.size())
+        if (std::fwrite(doc.constData(), 1, static_cast<std::size_t>(doc.size()), stdout)
+                != static_cast<std::size_t>(doc.size())
             || std::fflush(stdout) != 0)
             throw Failure{exitcode::FileProblem, QStringLiteral("Indexul nu a putut fi scris la ieșirea standard.")};
         return exitcode::Ok;

@@ -27,7 +27,8 @@ void unmask(QByteArray& page, int length)
         i = (i + 1) & 0xFF;
         j = (j + s[i]) & 0xFF;
         std::swap(s[i], s[j]);
-        page[kMaskedStart + n] = static_cast<char>(static_cast<std::uint8_t>(page[kMaskedStart + n]) ^ s[(s[i] + s[j]) & 0xFF]);
+        page[kMaskedStart + n] =
+            static_cast<char>(static_cast<std::uint8_t>(page[kMaskedStart + n]) ^ s[(s[i] + s[j]) & 0xFF]);
     }
 }
 
@@ -61,20 +62,23 @@ JetHeader InspectJet(const QByteArray& head, qint64 size)
     const bool jet = signature == "Standard Jet DB";
     const bool ace = signature == "Standard ACE DB";
     if (head.size() < 0x80 || (!jet && !ace)) {
-        h.problem = QStringLiteral("nu este o bază de date Access (Jet): semnătura „Standard Jet DB” lipsește de la început.");
+        h.problem =
+            QStringLiteral("nu este o bază de date Access (Jet): semnătura „Standard Jet DB” lipsește de la început.");
         return h;
     }
     h.version = static_cast<std::uint8_t>(head[0x14]);
     if ((jet && h.version > 1) || (ace && (h.version < 2 || h.version > 6))) {
-        h.problem = QStringLiteral("are o versiune necunoscută a formatului Access (octetul de versiune este %1).").arg(h.version);
+        h.problem = QStringLiteral("are o versiune necunoscută a formatului Access (octetul de versiune este %1).")
+                        .arg(h.version);
         return h;
     }
     h.format = formatName(h.version);
     h.pageSize = h.version == 0 ? 2048 : 4096;
     if (size < 2LL * h.pageSize || size % h.pageSize != 0 || head.size() < h.pageSize) {
-        h.problem = QStringLiteral("este deteriorat sau trunchiat: are %1 octeți, nu un număr întreg de pagini de %2 octeți.")
-                        .arg(size)
-                        .arg(h.pageSize);
+        h.problem =
+            QStringLiteral("este deteriorat sau trunchiat: are %1 octeți, nu un număr întreg de pagini de %2 octeți.")
+                .arg(size)
+                .arg(h.pageSize);
         return h;
     }
     QByteArray page = head.left(h.pageSize);

@@ -8,12 +8,12 @@
 namespace tarvix::tool {
 
 struct JetHeader {
-    int version = 0;    // the byte at 0x14: 0 Jet 3, 1 Jet 4, 2 and up ACE
-    int pageSize = 0;   // 2048 for Jet 3, 4096 after it
-    int codePage = 0;   // Jet 3: the code page its texts are written in
+    int version = 0;   // the byte at 0x14: 0 Jet 3, 1 Jet 4, 2 and up ACE
+    int pageSize = 0;  // 2048 for Jet 3, 4096 after it
+    int codePage = 0;  // Jet 3: the code page its texts are written in
     bool encrypted = false;
-    QString format;     // "Jet 3 (Access 97)", ...
-    QString problem;    // empty when the file may be given to the reader
+    QString format;   // "Jet 3 (Access 97)", ...
+    QString problem;  // empty when the file may be given to the reader
     bool ok() const { return problem.isEmpty(); }
 };
 

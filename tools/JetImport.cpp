@@ -21,9 +21,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <optional>
 
 namespace tarvix::tool {
 
@@ -64,13 +64,13 @@ struct StoredRow {
 // Words or chapters, from their rows in the file to the rows to store.
 struct Side {
     Side(QString title, const char* one, int boxMax) : title(std::move(title)), one(one), boxMax(boxMax) {}
-    QString title;        // "Cuvinte"
-    const char* one;      // "cuvânt"
-    int boxMax;           // the editor's box
+    QString title;    // "Cuvinte"
+    const char* one;  // "cuvânt"
+    int boxMax;       // the editor's box
     std::vector<SourceRow> rows;
     std::vector<StoredRow> stored;
     std::vector<std::pair<qint32, std::size_t>> byKey;  // a key in the file -> rows stored, sorted by key
-    std::vector<int> dense;                              // key - denseBase -> first place in byKey, or -1
+    std::vector<int> dense;                             // key - denseBase -> first place in byKey, or -1
     qint64 denseBase = 0;
     QSet<qint32> emptyKeys;
     long long merged = 0, skipped = 0;
@@ -94,8 +94,11 @@ struct Side {
                 ++skipped;
                 if (r.key)
                     emptyKeys.insert(*r.key);
-                skips << QStringLiteral("rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
-                             .arg(i + 1).arg(keyText, Counted(TextLength(text), "caracter", "caractere")).arg(kStoreMaxChars);
+                skips << QStringLiteral(
+                             "rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
+                             .arg(i + 1)
+                             .arg(keyText, Counted(TextLength(text), "caracter", "caractere"))
+                             .arg(kStoreMaxChars);
                 continue;
             }
             const QString fold = FoldKey(text);
@@ -139,7 +142,8 @@ struct Side {
             next = std::max<qint64>(next, qint64(k) + 1);
         for (const std::size_t i : fresh) {
             if (next > INT32_MAX)
-                throw Failure{exitcode::Refused, QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
+                throw Failure{exitcode::Refused,
+                              QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
             stored[i].key = static_cast<qint32>(next++);
         }
     }
@@ -167,11 +171,11 @@ struct Side {
 
     QString missing(qint32 key) const
     {
-        return emptyKeys.contains(key) ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
-                                       : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
+        return emptyKeys.contains(key)
+                   ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
+                   : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
     }
 };
-
 
 struct Resolved {
     JetReader::Request request;
@@ -195,8 +199,9 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
         if (t.name.compare(m.table, Qt::CaseInsensitive) == 0)
             table = &t;
     if (!table)
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
-                                                 .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
+                          .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
     Resolved r;
     r.request.table = table->name;
     for (const QString& wanted : {m.first, m.second}) {
@@ -208,9 +213,10 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
             QStringList have;
             for (const JetColumnInfo& c : table->columns)
                 have << c.name;
-            throw Failure{exitcode::FileProblem, QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
-                                                                "sunt: %4. Tabelele fișierului sunt: %5.")
-                                                     .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
+                                         "sunt: %4. Tabelele fișierului sunt: %5.")
+                              .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
         }
         r.request.columns << column->name;
         r.types.push_back(column->type);
@@ -244,8 +250,9 @@ std::optional<qint32> keyOf(const JetField& f)
     if (f.text.startsWith('-'))
         v = -v;
     if (!ok || v < INT32_MIN || v > INT32_MAX)
-        throw Failure{exitcode::FileProblem, QStringLiteral("o cheie din fișier nu este un număr întreg de 32 de biți („%1”).")
-                                                 .arg(QString::fromUtf8(f.text.first(std::min<qsizetype>(40, f.text.size())).toByteArray()))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("o cheie din fișier nu este un număr întreg de 32 de biți („%1”).")
+                          .arg(QString::fromUtf8(f.text.first(std::min<qsizetype>(40, f.text.size())).toByteArray()))};
     return static_cast<qint32>(v);
 }
 
@@ -256,7 +263,8 @@ public:
     {
         store::CreateSchema(*db_);
         // A file no one else sees until it is complete: a crash leaves only a temporary file to remove.
-        db_->ExecuteScript(QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -262144;"));
+        db_->ExecuteScript(
+            QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -262144;"));
         transaction_ = std::make_unique<Transaction>(*db_);
         // Links go in sorted by word and chapter, so an index in that order grows at its end; any other
         // index is built once over all the links, far quicker than kept up row by row.
@@ -319,18 +327,21 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                                    resolve(file, tables, options.links, "legături", &declared[2])};
     for (int i = 0; i < 3; ++i) {
         const bool linksTable = i == 2;
-        if (!isNumber(resolved[i].types[0]) || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
-            throw Failure{exitcode::FileProblem, QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
-                                                                "%5.")
-                                                     .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
-                                                          resolved[i].request.columns[1],
-                                                          linksTable ? QStringLiteral("două chei numerice")
-                                                                     : QStringLiteral("o cheie numerică și un text"))};
+        if (!isNumber(resolved[i].types[0])
+            || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
+                                         "%5.")
+                              .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
+                                   resolved[i].request.columns[1],
+                                   linksTable ? QStringLiteral("două chei numerice")
+                                              : QStringLiteral("o cheie numerică și un text"))};
         if (!linksTable && declared[i] > kMaxRows)
-            throw Failure{exitcode::Refused, QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
-                                                            "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
-                                                 .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
-                                                 .arg(kMaxRows)};
+            throw Failure{exitcode::Refused,
+                          QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
+                                         "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
+                              .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
+                              .arg(kMaxRows)};
     }
 
     Import im;
@@ -353,8 +364,9 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                         romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
                 if (romanian) {
                     cp = 1250;
-                    why = QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
-                                         "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+                    why =
+                        QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
+                                       "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
                 }
             }
             if (cp == 0)
@@ -365,13 +377,16 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
         const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
         for (Side* s : {&im.words, &im.chapters}) {
             if (static_cast<long long>(s->rows.size()) > kMaxRows)
-                throw Failure{exitcode::Refused, QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
-                                                     .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
-                                                     .arg(kMaxRows)};
+                throw Failure{exitcode::Refused,
+                              QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
+                                  .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
+                                  .arg(kMaxRows)};
             s->build(decode);
         }
-        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"), im.words.stored);
-        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"), im.chapters.stored);
+        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"),
+                    im.words.stored);
+        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"),
+                    im.chapters.stored);
     };
 
     std::vector<std::uint64_t> pairs;  // word key, chapter key
@@ -400,7 +415,8 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                 const qint32 wk = im.words.stored[a->second].key;
                 const qint32 ck = im.chapters.stored[b->second].key;
                 // Offset so that negative keys sort before positive ones.
-                pairs.push_back((std::uint64_t(std::uint32_t(wk) ^ 0x80000000u) << 32) | (std::uint32_t(ck) ^ 0x80000000u));
+                pairs.push_back((std::uint64_t(std::uint32_t(wk) ^ 0x80000000u) << 32)
+                                | (std::uint32_t(ck) ^ 0x80000000u));
             }
     };
 
@@ -425,7 +441,8 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     im.linksRepeated = static_cast<long long>(pairs.end() - last);
     pairs.erase(last, pairs.end());
     for (const std::uint64_t p : pairs)
-        writer.link(static_cast<qint32>(std::uint32_t(p >> 32) ^ 0x80000000u), static_cast<qint32>(std::uint32_t(p) ^ 0x80000000u));
+        writer.link(static_cast<qint32>(std::uint32_t(p >> 32) ^ 0x80000000u),
+                    static_cast<qint32>(std::uint32_t(p) ^ 0x80000000u));
     im.linksStored = static_cast<long long>(pairs.size());
     writer.finish();
 
@@ -441,12 +458,14 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
 }
 
 // Engine failures while writing name the file that was being made.
-Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath, const QString& storeName)
+Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
+                    const QString& storeName)
 {
     try {
         return importInto(jetPath, options, storePath);
     } catch (const EngineError& e) {
-        throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeName, DescribeEngineError(e))};
+        throw Failure{exitcode::EngineFailure,
+                      QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeName, DescribeEngineError(e))};
     }
 }
 
@@ -454,7 +473,10 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
 {
     QStringList out = im.report;
     out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
-               .arg(im.linksRead).arg(im.linksStored).arg(im.linksRepeated).arg(im.dropped.size());
+               .arg(im.linksRead)
+               .arg(im.linksStored)
+               .arg(im.linksRepeated)
+               .arg(im.dropped.size());
     const auto section = [&](const QString& title, const QStringList& items) {
         if (items.isEmpty())
             return;
@@ -466,22 +488,28 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
     for (const Side* s : {&im.words, &im.chapters}) {
         section(QStringLiteral("%1 sărite:").arg(s->title), s->skips);
         section(QStringLiteral("%1 unite:").arg(s->title), s->merges);
-        section(QStringLiteral("%1 mai lungi decât căsuța ferestrei (%2 caractere), păstrate întregi:").arg(s->title).arg(s->boxMax),
+        section(QStringLiteral("%1 mai lungi decât căsuța ferestrei (%2 caractere), păstrate întregi:")
+                    .arg(s->title)
+                    .arg(s->boxMax),
                 s->longTexts);
     }
-    out << QStringLiteral("Am făcut baza de date „%1” în %2 s.").arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
+    out << QStringLiteral("Am făcut baza de date „%1” în %2 s.")
+               .arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
     PrintOut(out.join(QLatin1Char('\n')));
 }
 
 // A second name for the original, beside it; no existing file is ever replaced.
 QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
 {
-    const QString kind = header.version == 0 ? QStringLiteral("jet3") : header.version == 1 ? QStringLiteral("jet4") : QStringLiteral("ace");
+    const QString kind = header.version == 0   ? QStringLiteral("jet3")
+                         : header.version == 1 ? QStringLiteral("jet4")
+                                               : QStringLiteral("ace");
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
     const QByteArray from = QFile::encodeName(info.absoluteFilePath());
     for (int n = 1; n < 1000; ++n) {
-        const QString name = QStringLiteral("%1.original-%2%3%4")
-                                 .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+        const QString name =
+            QStringLiteral("%1.original-%2%3%4")
+                .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
         const QString path = info.absoluteDir().filePath(name);
         const QByteArray to = QFile::encodeName(path);
         if (::link(from.constData(), to.constData()) == 0)
@@ -493,18 +521,20 @@ QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
             continue;
         if (QFile::copy(info.absoluteFilePath(), path))
             return path;
-        throw Failure{exitcode::FileProblem, QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
-                                                 .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
+                          .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
     }
-    throw Failure{exitcode::FileProblem, QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.")
-                                             .arg(info.fileName(), FolderOf(info))};
+    throw Failure{
+        exitcode::FileProblem,
+        QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
 }
 
 bool sameFile(const QString& a, const QString& b)
 {
     struct stat sa, sb;
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -512,8 +542,10 @@ bool sameFile(const QString& a, const QString& b)
 JetMapping ParseJetMapping(const QString& option, const QString& value)
 {
     const QStringList parts = value.split(QLatin1Char(':'));
-    if (parts.size() != 3 || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
-        throw Failure{exitcode::BadArguments, QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
+    if (parts.size() != 3
+        || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
     return {parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed()};
 }
 
@@ -524,11 +556,15 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
     const QFileInfo jetInfo(QDir::current(), jet);
     const QFileInfo storeInfo(QDir::current(), store);
     if (!jetInfo.exists())
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
+        throw Failure{
+            exitcode::FileProblem,
+            QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
     if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
         || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
-        throw Failure{exitcode::BadArguments, QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
-                                                             "folosiți „tarvix-db convert %1” ca să-l înlocuiți.").arg(jet)};
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
+                                     "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
+                          .arg(jet)};
     PendingStore pending(store, options.force);
     const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
@@ -542,14 +578,18 @@ int RunConvert(const QString& file)
     clock.start();
     const QFileInfo info(QDir::current(), file);
     if (!info.exists() || !info.isFile())
-        throw Failure{exitcode::FileProblem, info.isDir() ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
-                                                          : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.")
-                                                                .arg(info.fileName(), FolderOf(info))};
+        throw Failure{
+            exitcode::FileProblem,
+            info.isDir()
+                ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
+                : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
     if (!IsJetFile(info.absoluteFilePath())) {
         try {
             OpenStore(info.absoluteFilePath())->Close();
         } catch (const Failure& f) {
-            throw Failure{f.code, QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
+            throw Failure{
+                f.code,
+                QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
         }
         PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
         return exitcode::Ok;

@@ -128,7 +128,8 @@ void JetOutputParser::line(const char* b, const char* e)
         if (bare || parts.size() != 3 || columnsLeft_ != -1 || inRows_)
             throw JetProtocolError("a table record out of place");
         table_ = JetTableInfo{QString::fromUtf8(parts[0].first, parts[0].second - parts[0].first),
-                              number(parts[1].first, parts[1].second), {}};
+                              number(parts[1].first, parts[1].second),
+                              {}};
         columnsLeft_ = static_cast<int>(number(parts[2].first, parts[2].second));
         if (columnsLeft_ > 4096)
             throw JetProtocolError("too many columns");
@@ -171,9 +172,7 @@ void JetOutputParser::line(const char* b, const char* e)
         if (onTableEnd)
             onTableEnd(number(parts[0].first, parts[0].second), number(parts[1].first, parts[1].second));
         return;
-    case 'X':
-        failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2);
-        return;
+    case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
         if (!bare || columnsLeft_ != -1 || inRows_)
             throw JetProtocolError("the end in the middle of a table");

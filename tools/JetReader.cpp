@@ -13,8 +13,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <system_error>
 #include <sys/wait.h>
+#include <system_error>
 #include <unistd.h>
 
 extern char** environ;
@@ -178,41 +178,53 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
         const QString program = qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath());
         child = std::make_unique<Child>(program, args);
     } catch (const std::system_error& e) {
-        throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.")
-                                                   .arg(QString::fromLocal8Bit(e.what()))};
+        throw Failure{
+            exitcode::EngineFailure,
+            QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(QString::fromLocal8Bit(e.what()))};
     }
     QByteArray err;
     const auto feed = [&](const char* data, std::size_t size) {
         try {
             parser.feed(data, size);
         } catch (const JetProtocolError&) {
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: cititorul a dat un răspuns "
-                                                                "de neînțeles.").arg(name)};
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Fișierul „%1” pare deteriorat: cititorul a dat un răspuns "
+                                         "de neînțeles.")
+                              .arg(name)};
         }
     };
     QElapsedTimer clock;
     clock.start();
     const qint64 limit = TimeLimitSeconds() * 1000LL;
-    while (child->read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
+    while (
+        child->read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
         if (clock.elapsed() > limit)
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
-                                                                "de %2 s și a fost oprită.").arg(name).arg(TimeLimitSeconds())};
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
+                                         "de %2 s și a fost oprită.")
+                              .arg(name)
+                              .arg(TimeLimitSeconds())};
     }
     const int status = child->wait();
     const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));
     if (status < 0)
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "
-                                                            "oprit brusc citindu-l%2.").arg(name, because)};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "
+                                     "oprit brusc citindu-l%2.")
+                          .arg(name, because)};
     QString failure;
     try {
         failure = parser.finish();
     } catch (const JetProtocolError&) {
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: citirea s-a oprit înainte de "
-                                                            "sfârșit%2.").arg(name, because)};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” pare deteriorat: citirea s-a oprit înainte de "
+                                     "sfârșit%2.")
+                          .arg(name, because)};
     }
     if (!failure.isEmpty() || status != 0)
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi citit ca bază de date Access (%2)%3.")
-                                                 .arg(name, failure.isEmpty() ? QStringLiteral("cod %1").arg(status) : failure, because)};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu poate fi citit ca bază de date Access (%2)%3.")
+                          .arg(name, failure.isEmpty() ? QStringLiteral("cod %1").arg(status) : failure, because)};
 }
 
 std::vector<JetTableInfo> JetReader::Tables()
@@ -238,7 +250,8 @@ void JetReader::Read(const std::vector<Request>& requests,
     JetOutputParser parser;
     const QString name = QFileInfo(path_).fileName();
     parser.onTable = [&](const JetTableInfo& t) {
-        if (open || current >= requests.size() || t.columns.size() != static_cast<std::size_t>(requests[current].columns.size()))
+        if (open || current >= requests.size()
+            || t.columns.size() != static_cast<std::size_t>(requests[current].columns.size()))
             throw JetProtocolError("a table not asked for");
         open = true;
     };
@@ -256,13 +269,16 @@ void JetReader::Read(const std::vector<Request>& requests,
     run(args, parser);
     for (std::size_t i = 0; i < counts.size(); ++i)
         if (counts[i].first != counts[i].second)
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” este deteriorat: tabela „%2” are %3 după "
-                                                                "definiția ei, dar s-au citit %4.")
-                                                     .arg(name, requests[i].table, Counted(counts[i].second, "rând", "rânduri"))
-                                                     .arg(counts[i].first)};
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Fișierul „%1” este deteriorat: tabela „%2” are %3 după "
+                                         "definiția ei, dar s-au citit %4.")
+                              .arg(name, requests[i].table, Counted(counts[i].second, "rând", "rânduri"))
+                              .arg(counts[i].first)};
     if (counts.size() != requests.size())
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” pare deteriorat: nu toate tabelele au putut fi "
-                                                            "citite.").arg(name)};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” pare deteriorat: nu toate tabelele au putut fi "
+                                     "citite.")
+                          .arg(name)};
 }
 
 }  // namespace tarvix::tool

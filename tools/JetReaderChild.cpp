@@ -15,9 +15,18 @@ namespace tarvix::tool {
 
 namespace {
 
-void put(const char* text, std::size_t size) { std::fwrite(text, 1, size, stdout); }
-void put(const QByteArray& b) { put(b.constData(), static_cast<std::size_t>(b.size())); }
-void put(const char* text) { put(text, std::strlen(text)); }
+void put(const char* text, std::size_t size)
+{
+    std::fwrite(text, 1, size, stdout);
+}
+void put(const QByteArray& b)
+{
+    put(b.constData(), static_cast<std::size_t>(b.size()));
+}
+void put(const char* text)
+{
+    put(text, std::strlen(text));
+}
 
 int fail(const char* message)
 {
@@ -32,7 +41,8 @@ void tableRecord(MdbTableDef* table, const std::vector<MdbColumn*>& columns)
 {
     put("T\t");
     put(EscapeJetField(table->name, std::strlen(table->name)));
-    put(QByteArray("\t") + QByteArray::number(table->num_rows) + '\t' + QByteArray::number(qsizetype(columns.size())) + '\n');
+    put(QByteArray("\t") + QByteArray::number(table->num_rows) + '\t' + QByteArray::number(qsizetype(columns.size()))
+        + '\n');
     for (MdbColumn* c : columns) {
         put("C\t");
         put(EscapeJetField(c->name, std::strlen(c->name)));

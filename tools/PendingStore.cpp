@@ -20,7 +20,8 @@ QString tempNameBeside(const QFileInfo& target)
 {
     const QDir dir = target.absoluteDir();
     for (int n = 0;; ++n) {
-        const QString name = QStringLiteral(".%1.tarvix-db-%2-%3").arg(target.fileName()).arg(QCoreApplication::applicationPid()).arg(n);
+        const QString name =
+            QStringLiteral(".%1.tarvix-db-%2-%3").arg(target.fileName()).arg(QCoreApplication::applicationPid()).arg(n);
         const QString path = dir.filePath(name);
         if (!QFileInfo::exists(path) && !QFileInfo::exists(path + QStringLiteral("-journal")))
             return path;
@@ -66,10 +67,11 @@ PendingStore::PendingStore(const QString& file, bool force) : target_(QDir::curr
     // short; SQLite would play it back into the new file.
     QString which;
     if (force && HasChangeInProgress(target_, &which))
-        throw Failure{exitcode::FileProblem, QStringLiteral("Lângă „%1” se află „%2”: fișierul este în lucru la o "
-                                                            "copie a programului sau are o modificare întreruptă. Închideți "
-                                                            "programul și încercați din nou.")
-                                                 .arg(target_.fileName(), which)};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Lângă „%1” se află „%2”: fișierul este în lucru la o "
+                                     "copie a programului sau are o modificare întreruptă. Închideți "
+                                     "programul și încercați din nou.")
+                          .arg(target_.fileName(), which)};
     temp_ = tempNameBeside(target_);
 }
 
@@ -102,9 +104,9 @@ void PendingStore::MoveIntoPlace()
             alreadyThere(target_);
     }
     if (rc != 0)
-        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris în dosarul „%2”: %3.")
-                                                 .arg(target_.fileName(), FolderOf(target_),
-                                                      QString::fromLocal8Bit(std::strerror(errno)))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu poate fi scris în dosarul „%2”: %3.")
+                          .arg(target_.fileName(), FolderOf(target_), QString::fromLocal8Bit(std::strerror(errno)))};
     moved_ = true;
 }
 

@@ -13,6 +13,7 @@ struct Chapter {
 
 // A computer-science textbook for secondary school: each chapter with the
 // keywords a reader would look it up by, as the editors store them.
+// clang-format off
 const Chapter kTextbook[] = {
     {"NOȚIUNI INTRODUCTIVE",
      "PROGRAM|LIMBAJ DE PROGRAMARE|DATE DE INTRARE|DATE DE IEȘIRE|ALGORITM|MEMORIE|INSTRUCȚIUNE|FIȘIER|SISTEM BINAR|PSEUDOCOD"},
@@ -99,6 +100,7 @@ const Chapter kTextbook[] = {
     {"MOȘTENIRE ȘI POLIMORFISM",
      "CLASĂ|OBIECT|MOȘTENIRE|POLIMORFISM|CONSTRUCTOR|METODĂ|POINTER|LIMBAJ DE PROGRAMARE|OPERATOR"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -58,9 +58,10 @@ int RunExport(const QString& file, const QString& dir, bool force)
         if (QFileInfo::exists(fileIn(target, name)))
             present << QLatin1String(name);
     if (!present.isEmpty() && !force)
-        throw Failure{exitcode::FileProblem, QStringLiteral("În dosarul „%1” există deja %2; nu le înlocuiesc. Folosiți "
-                                                            "--force ca să fie înlocuite.")
-                                                 .arg(folderName(dir), present.join(QStringLiteral(", ")))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("În dosarul „%1” există deja %2; nu le înlocuiesc. Folosiți "
+                                     "--force ca să fie înlocuite.")
+                          .arg(folderName(dir), present.join(QStringLiteral(", ")))};
 
     std::vector<QStringList> words, chapters, links;
     long long orphans = 0, repeated = 0;
@@ -72,10 +73,11 @@ int RunExport(const QString& file, const QString& dir, bool force)
         for (const auto& r : db->QueryRows(QStringLiteral("SELECT Capitol FROM tblCapitol ORDER BY ID_Capitol")))
             chapters.push_back({Neutralised(r[0].ToText())});
         QSet<QPair<qint64, qint64>> seen;
-        for (const auto& r : db->QueryRows(QStringLiteral(
-                 "SELECT l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol FROM tblLegatura AS l "
-                 "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
-                 "ORDER BY l.rowid"))) {
+        for (
+            const auto& r : db->QueryRows(QStringLiteral(
+                "SELECT l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol FROM tblLegatura AS l "
+                "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
+                "ORDER BY l.rowid"))) {
             const QPair<qint64, qint64> pair(r[0].ToInt64(), r[1].ToInt64());
             if (seen.contains(pair)) {
                 ++repeated;
@@ -84,10 +86,11 @@ int RunExport(const QString& file, const QString& dir, bool force)
             seen.insert(pair);
             links.push_back({Neutralised(r[2].ToText()), Neutralised(r[3].ToText())});
         }
-        orphans = db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
-                                                "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
-                                                "FROM tblCapitol AS c WHERE c.ID_Capitol = l.ID_Capitol)"))
-                      .ToInt64();
+        orphans =
+            db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
+                                          "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
+                                          "FROM tblCapitol AS c WHERE c.ID_Capitol = l.ID_Capitol)"))
+                .ToInt64();
     }
     db->Close();
 
@@ -103,10 +106,12 @@ int RunExport(const QString& file, const QString& dir, bool force)
     const auto unwritten = [](const QSaveFile& f) {
         // Qt's own texts are English and often "Unknown error": say it in the user's words.
         const QString why = errno == ENOSPC || errno == EDQUOT ? QStringLiteral("nu mai este loc pe disc")
-            : errno == EACCES || errno == EPERM || errno == EROFS ? QStringLiteral("dosarul poate fi doar citit")
-                                                                  : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
-        return Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi scris: %2.")
-                                                  .arg(QDir::toNativeSeparators(f.fileName()), why)};
+                            : errno == EACCES || errno == EPERM || errno == EROFS
+                                ? QStringLiteral("dosarul poate fi doar citit")
+                                : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+        return Failure{
+            exitcode::FileProblem,
+            QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(QDir::toNativeSeparators(f.fileName()), why)};
     };
     for (const auto& [name, bytes] : files) {
         auto f = std::make_unique<QSaveFile>(fileIn(target, name));
@@ -122,15 +127,17 @@ int RunExport(const QString& file, const QString& dir, bool force)
     }
 
     if (orphans > 0)
-        PrintErr(QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu au fost scrise (vedeți „tarvix-db check”).")
-                     .arg(Counted(orphans, "legătură", "legături")));
+        PrintErr(
+            QStringLiteral("atenție: %1 fără cuvânt sau fără capitol nu au fost scrise (vedeți „tarvix-db check”).")
+                .arg(Counted(orphans, "legătură", "legături")));
     if (repeated > 0)
         PrintErr(QStringLiteral("atenție: %1 care se repetau au fost scrise o singură dată.")
                      .arg(Counted(repeated, "legătură", "legături")));
     PrintOut(QStringLiteral("Am scris în dosarul „%1”: %2 (%3), %4 (%5), %6 (%7).")
-                 .arg(folderName(dir), QLatin1String(kWordsCsv), Counted(static_cast<long long>(words.size()), "cuvânt", "cuvinte"),
-                      QLatin1String(kChaptersCsv), Counted(static_cast<long long>(chapters.size()), "capitol", "capitole"),
-                      QLatin1String(kLinksCsv), Counted(static_cast<long long>(links.size()), "legătură", "legături")));
+                 .arg(folderName(dir), QLatin1String(kWordsCsv),
+                      Counted(static_cast<long long>(words.size()), "cuvânt", "cuvinte"), QLatin1String(kChaptersCsv),
+                      Counted(static_cast<long long>(chapters.size()), "capitol", "capitole"), QLatin1String(kLinksCsv),
+                      Counted(static_cast<long long>(links.size()), "legătură", "legături")));
     return exitcode::Ok;
 }
 
@@ -173,21 +180,23 @@ public:
         for (const QChar c : t)
             if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c == QChar::LineSeparator
                 || c == QChar::ParagraphSeparator) {
-                issue(file, line, QStringLiteral("%1 „%2” conține un caracter de control sau invizibil (cod %3), care nu se "
-                                                 "poate scrie în ferestrele programului.")
-                                      .arg(QString::fromUtf8(what), Shortened(t.simplified()))
-                                      .arg(c.unicode(), 4, 16, QLatin1Char('0')));
+                issue(file, line,
+                      QStringLiteral("%1 „%2” conține un caracter de control sau invizibil (cod %3), care nu se "
+                                     "poate scrie în ferestrele programului.")
+                          .arg(QString::fromUtf8(what), Shortened(t.simplified()))
+                          .arg(c.unicode(), 4, 16, QLatin1Char('0')));
                 return {};
             }
         // The window's box counts UTF-16 units: a letter outside the Basic Multilingual Plane takes two.
         if (t.size() > max) {
-            const QString length = TextLength(t) == t.size()
-                ? Counted(t.size(), "caracter", "caractere")
-                : QStringLiteral("%1 (%2 în căsuța ferestrei)").arg(Counted(TextLength(t), "caracter", "caractere"),
-                                                                    Counted(t.size(), "poziție", "poziții"));
-            issue(file, line, QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
-                                  .arg(QString::fromUtf8(what), Shortened(t), length)
-                                  .arg(max));
+            const QString length = TextLength(t) == t.size() ? Counted(t.size(), "caracter", "caractere")
+                                                             : QStringLiteral("%1 (%2 în căsuța ferestrei)")
+                                                                   .arg(Counted(TextLength(t), "caracter", "caractere"),
+                                                                        Counted(t.size(), "poziție", "poziții"));
+            issue(file, line,
+                  QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
+                      .arg(QString::fromUtf8(what), Shortened(t), length)
+                      .arg(max));
             return {};
         }
         return t;
@@ -205,8 +214,10 @@ public:
             for (const QString& f : table.rows.front().fields)
                 got << f.trimmed();
             if (got.join(QLatin1Char(',')).compare(header.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-                issue(file, 1, QStringLiteral("rândul de antet este „%1” în loc de „%2”.")
-                                   .arg(Shortened(table.rows.front().fields.join(QLatin1Char(','))), header.join(QLatin1Char(','))));
+                issue(file, 1,
+                      QStringLiteral("rândul de antet este „%1” în loc de „%2”.")
+                          .arg(Shortened(table.rows.front().fields.join(QLatin1Char(','))),
+                               header.join(QLatin1Char(','))));
         }
         for (const CsvIssue& i : table.issues)
             issue(file, i.line, i.text + QLatin1Char('.'));
@@ -222,9 +233,10 @@ public:
                 if (r.fields.size() == 1 && r.fields.front().isEmpty())
                     issue(file, r.line, QStringLiteral("rândul este gol."));
                 else
-                    issue(file, r.line, QStringLiteral("rândul are %1 în loc de %2.")
-                                            .arg(Counted(r.fields.size(), "câmp", "câmpuri"),
-                                                 Counted(header.size(), "câmp", "câmpuri")));
+                    issue(file, r.line,
+                          QStringLiteral("rândul are %1 în loc de %2.")
+                              .arg(Counted(r.fields.size(), "câmp", "câmpuri"),
+                                   Counted(header.size(), "câmp", "câmpuri")));
                 continue;
             }
             out.push_back(&r);
@@ -247,13 +259,18 @@ public:
             const QString key = FoldKey(t);
             known.insert(key);
             if (const auto s = inStore.constFind(key); s != inStore.constEnd()) {
-                issue(file, r->line, *s == t ? QStringLiteral("%1 „%2” există deja în baza de date.").arg(QString::fromUtf8(what), Shortened(t))
-                                             : QStringLiteral("%1 „%2” există deja în baza de date, scris „%3”.")
-                                                   .arg(QString::fromUtf8(what), Shortened(t), Shortened(*s)));
+                issue(file, r->line,
+                      *s == t ? QStringLiteral("%1 „%2” există deja în baza de date.")
+                                    .arg(QString::fromUtf8(what), Shortened(t))
+                              : QStringLiteral("%1 „%2” există deja în baza de date, scris „%3”.")
+                                    .arg(QString::fromUtf8(what), Shortened(t), Shortened(*s)));
                 continue;
             }
             if (const auto l = lineOf.constFind(key); l != lineOf.constEnd()) {
-                issue(file, r->line, QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.").arg(QString::fromUtf8(what), Shortened(t)).arg(*l));
+                issue(file, r->line,
+                      QStringLiteral("%1 „%2” se repetă: este deja pe linia %3.")
+                          .arg(QString::fromUtf8(what), Shortened(t))
+                          .arg(*l));
                 continue;
             }
             lineOf.insert(key, r->line);
@@ -274,26 +291,32 @@ public:
             const QString wk = FoldKey(w), ck = FoldKey(c);
             bool ok = true;
             if (!words.contains(wk)) {
-                issue(file, r->line, QStringLiteral("cuvântul „%1” nu există nici în baza de date, nici în %2.")
-                                         .arg(Shortened(w), QLatin1String(kWordsCsv)));
+                issue(file, r->line,
+                      QStringLiteral("cuvântul „%1” nu există nici în baza de date, nici în %2.")
+                          .arg(Shortened(w), QLatin1String(kWordsCsv)));
                 ok = false;
             }
             if (!chapters.contains(ck)) {
-                issue(file, r->line, QStringLiteral("capitolul „%1” nu există nici în baza de date, nici în %2.")
-                                         .arg(Shortened(c), QLatin1String(kChaptersCsv)));
+                issue(file, r->line,
+                      QStringLiteral("capitolul „%1” nu există nici în baza de date, nici în %2.")
+                          .arg(Shortened(c), QLatin1String(kChaptersCsv)));
                 ok = false;
             }
             if (!ok)
                 continue;
             if (inStore.contains({wk, ck})) {
-                issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” există deja în baza de date.")
-                                         .arg(Shortened(w), Shortened(c)));
+                issue(file, r->line,
+                      QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” există deja în baza de date.")
+                          .arg(Shortened(w), Shortened(c)));
                 continue;
             }
             const auto [at, added] = lineOf.emplace(std::pair(wk, ck), r->line);
             if (!added) {
-                issue(file, r->line, QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” se repetă: este deja pe "
-                                                    "linia %3.").arg(Shortened(w), Shortened(c)).arg(at->second));
+                issue(file, r->line,
+                      QStringLiteral("legătura cuvântului „%1” cu capitolul „%2” se repetă: este deja pe "
+                                     "linia %3.")
+                          .arg(Shortened(w), Shortened(c))
+                          .arg(at->second));
                 continue;
             }
             content.links.emplace_back(w, c);
@@ -331,26 +354,29 @@ int RunImport(const QString& file, const QString& dir)
         // A pipe would wait forever and a device read without end: only a plain file of a dictionary's size.
         const QFileInfo info(f.fileName());
         if (!info.isFile())
-            throw Failure{exitcode::FileProblem, QStringLiteral("„%1” nu este un fișier obișnuit, ci %2; importul citește doar "
-                                                                "fișiere CSV.")
-                                                     .arg(QDir::toNativeSeparators(f.fileName()),
-                                                          info.isDir() ? QStringLiteral("un dosar")
-                                                                       : QStringLiteral("un dispozitiv sau o conductă"))};
+            throw Failure{
+                exitcode::FileProblem,
+                QStringLiteral("„%1” nu este un fișier obișnuit, ci %2; importul citește doar "
+                               "fișiere CSV.")
+                    .arg(QDir::toNativeSeparators(f.fileName()),
+                         info.isDir() ? QStringLiteral("un dosar") : QStringLiteral("un dispozitiv sau o conductă"))};
         if (info.size() > kMaxCsvBytes)
-            throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” are %2 MiB, mai mult decât are vreun dicționar "
-                                                                "(cel mult %3 MiB sunt primiți).")
-                                                     .arg(QDir::toNativeSeparators(f.fileName()))
-                                                     .arg(info.size() / (1024 * 1024))
-                                                     .arg(kMaxCsvBytes / (1024 * 1024))};
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Fișierul „%1” are %2 MiB, mai mult decât are vreun dicționar "
+                                         "(cel mult %3 MiB sunt primiți).")
+                              .arg(QDir::toNativeSeparators(f.fileName()))
+                              .arg(info.size() / (1024 * 1024))
+                              .arg(kMaxCsvBytes / (1024 * 1024))};
         if (!f.open(QIODevice::ReadOnly))
             throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi citit: %2.")
                                                      .arg(QDir::toNativeSeparators(f.fileName()), f.errorString())};
         tables[i] = ReadCsv(f.readAll());
     }
     if (!missing.isEmpty())
-        throw Failure{exitcode::FileProblem, QStringLiteral("În dosarul „%1” lipsește %2; importul are nevoie de toate trei "
-                                                            "(un fișier fără date are doar rândul de antet).")
-                                                 .arg(folderName(dir), missing.join(QStringLiteral(", ")))};
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("În dosarul „%1” lipsește %2; importul are nevoie de toate trei "
+                                     "(un fișier fără date are doar rândul de antet).")
+                          .arg(folderName(dir), missing.join(QStringLiteral(", ")))};
 
     Importer im;
     try {
@@ -365,7 +391,8 @@ int RunImport(const QString& file, const QString& dir)
 
         QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
         QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
-        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", kWordMax, storeWords, im.content.words, knownWords);
+        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", kWordMax, storeWords, im.content.words,
+                 knownWords);
         im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", kChapterMax, storeChapters, im.content.chapters,
                  knownChapters);
         im.links(tables[2], knownWords, knownChapters, storeLinks);
@@ -376,21 +403,25 @@ int RunImport(const QString& file, const QString& dir)
         }
     } catch (const EngineError& e) {
         const bool refused = e.Number() == err::Duplicate || e.Number() == err::ValueRefused
-            || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
+                             || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
         throw Failure{refused ? exitcode::Refused : exitcode::EngineFailure,
-                      QStringLiteral("Importul nu a fost făcut: %1 Baza de date nu a fost schimbată.").arg(DescribeEngineError(e))};
+                      QStringLiteral("Importul nu a fost făcut: %1 Baza de date nu a fost schimbată.")
+                          .arg(DescribeEngineError(e))};
     }
 
     if (!im.issues.empty()) {
-        std::stable_sort(im.issues.begin(), im.issues.end(),
-                         [](const Issue& a, const Issue& b) { return a.file != b.file ? a.file < b.file : a.line < b.line; });
+        std::stable_sort(im.issues.begin(), im.issues.end(), [](const Issue& a, const Issue& b) {
+            return a.file != b.file ? a.file < b.file : a.line < b.line;
+        });
         constexpr std::size_t limit = 50;
         for (std::size_t i = 0; i < im.issues.size() && i < limit; ++i) {
             const Issue& is = im.issues[i];
-            PrintErr(QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text));
+            PrintErr(
+                QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text));
         }
         if (im.issues.size() > limit)
-            PrintErr(QStringLiteral("… și încă %1.").arg(Counted(static_cast<long long>(im.issues.size() - limit), "problemă", "probleme")));
+            PrintErr(QStringLiteral("… și încă %1.")
+                         .arg(Counted(static_cast<long long>(im.issues.size() - limit), "problemă", "probleme")));
         PrintErr(QStringLiteral("Importul a fost refuzat (%1); baza de date „%2” nu a fost schimbată.")
                      .arg(Counted(static_cast<long long>(im.issues.size()), "problemă", "probleme"), file));
         return exitcode::Refused;

@@ -133,19 +133,23 @@ const Command kCommands[] = {
     {"check", 1, "un FIȘIER", None, [](const Arguments& a) { return RunCheck(a.positional[0]); }},
     {"export", 2, "un FIȘIER și un DOSAR", Force,
      [](const Arguments& a) { return RunExport(a.positional[0], a.positional[1], a.force); }},
-    {"import", 2, "un FIȘIER și un DOSAR", None, [](const Arguments& a) { return RunImport(a.positional[0], a.positional[1]); }},
-    {"import-mdb", 2, "un fișier ACCESS și un FIȘIER", Force | Mapping, [](const Arguments& a) {
+    {"import", 2, "un FIȘIER și un DOSAR", None,
+     [](const Arguments& a) { return RunImport(a.positional[0], a.positional[1]); }},
+    {"import-mdb", 2, "un fișier ACCESS și un FIȘIER", Force | Mapping,
+     [](const Arguments& a) {
          JetImportOptions o = a.jet;
          o.force = a.force;
          return RunImportMdb(a.positional[0], a.positional[1], o);
      }},
     {"convert", 1, "un FIȘIER", None, [](const Arguments& a) { return RunConvert(a.positional[0]); }},
-    {"index", 1, "un FIȘIER", Force | IndexOnly, [](const Arguments& a) {
+    {"index", 1, "un FIȘIER", Force | IndexOnly,
+     [](const Arguments& a) {
          IndexOptions o = a.index;
          o.force = a.force;
          return RunIndex(a.positional[0], o);
      }},
-    {"help", 0, "", None, [](const Arguments&) {
+    {"help", 0, "", None,
+     [](const Arguments&) {
          PrintOut(QString::fromUtf8(kHelp).trimmed());
          return exitcode::Ok;
      }},
@@ -180,7 +184,7 @@ Arguments parse(const QStringList& args, bool& help)
         }
         const bool forIndex = name == QLatin1String("--format") || name == QLatin1String("--output");
         const bool valued = forIndex || name == QLatin1String("--words") || name == QLatin1String("--chapters")
-            || name == QLatin1String("--links") || name == QLatin1String("--codepage");
+                            || name == QLatin1String("--links") || name == QLatin1String("--codepage");
         if (!valued)
             throw BadArguments{QStringLiteral("opțiunea „%1” nu există.").arg(arg)};
         QString value;
@@ -199,7 +203,8 @@ Arguments parse(const QStringList& args, bool& help)
             else if (const auto f = IndexFormatNamed(value))
                 a.index.format = *f;
             else
-                throw BadArguments{QStringLiteral("opțiunea --format primește text, html sau tex, nu „%1”.").arg(value)};
+                throw BadArguments{
+                    QStringLiteral("opțiunea --format primește text, html sau tex, nu „%1”.").arg(value)};
             continue;
         }
         a.mappingGiven = true;
@@ -208,11 +213,12 @@ Arguments parse(const QStringList& args, bool& help)
                 bool ok = false;
                 a.jet.codePage = value.toInt(&ok);
                 if (!ok || a.jet.codePage <= 0 || a.jet.codePage > 65535)
-                    throw BadArguments{QStringLiteral("opțiunea --codepage primește un număr, ca 1250, nu „%1”.").arg(value)};
+                    throw BadArguments{
+                        QStringLiteral("opțiunea --codepage primește un număr, ca 1250, nu „%1”.").arg(value)};
             } else {
-                JetMapping& m = name == QLatin1String("--words") ? a.jet.words
-                    : name == QLatin1String("--chapters")        ? a.jet.chapters
-                                                                 : a.jet.links;
+                JetMapping& m = name == QLatin1String("--words")      ? a.jet.words
+                                : name == QLatin1String("--chapters") ? a.jet.chapters
+                                                                      : a.jet.links;
                 m = ParseJetMapping(name, value);
             }
         } catch (const Failure& f) {
@@ -240,12 +246,14 @@ int run(const QStringList& args)
     if (!cmd)
         throw BadArguments{QStringLiteral("comanda „%1” nu există.").arg(name)};
     if (a.positional.size() != cmd->arity)
-        throw BadArguments{cmd->arity == 0 ? QStringLiteral("comanda „%1” nu primește argumente.").arg(name)
-                                           : QStringLiteral("comanda „%1” primește %2.").arg(name, QString::fromUtf8(cmd->what))};
+        throw BadArguments{cmd->arity == 0
+                               ? QStringLiteral("comanda „%1” nu primește argumente.").arg(name)
+                               : QStringLiteral("comanda „%1” primește %2.").arg(name, QString::fromUtf8(cmd->what))};
     if (a.force && !(cmd->takes & Force))
         throw BadArguments{QStringLiteral("opțiunea --force nu are sens pentru comanda „%1”.").arg(name)};
     if (a.mappingGiven && !(cmd->takes & Mapping))
-        throw BadArguments{QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};
+        throw BadArguments{
+            QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};
     if (a.indexGiven && !(cmd->takes & IndexOnly))
         throw BadArguments{QStringLiteral("opțiunile --format, --output și --linked-only sunt doar pentru index.")};
     for (const QString& p : a.positional)

@@ -1,6 +1,6 @@
 // Makes old Access dictionaries for shell scripts, the end-to-end test and the benchmark.
-//   tarvix-jet-fixture romanian OUT [--version 3|4] [--codepage N] [--column-codepage N] [--text-codepage N] [--compress]
-//   tarvix-jet-fixture large OUT --words N --chapters N --links N [--version 3|4] [--compress]
+//   tarvix-jet-fixture romanian OUT [--version 3|4] [--codepage N] [--column-codepage N] [--text-codepage N]
+//   [--compress] tarvix-jet-fixture large OUT --words N --chapters N --links N [--version 3|4] [--compress]
 //   tarvix-jet-fixture dictionary OUT [--version 3|4] --words "A,B" --chapters "X,Y" --links "1:1,2:1"
 // Exit 0 on success, 1 when the file cannot be written, 2 on bad arguments.
 #include "support/JetWriter.h"
@@ -103,7 +103,9 @@ int main(int argc, char** argv)
                        || flag == QLatin1String("--links"))) {
             if (!ToInt(value, number, 0, 2147483647))
                 return Usage(QStringLiteral("%1 takes a count").arg(flag));
-            (flag == QLatin1String("--words") ? words : flag == QLatin1String("--chapters") ? chapters : links) = number;
+            (flag == QLatin1String("--words")      ? words
+             : flag == QLatin1String("--chapters") ? chapters
+                                                   : links) = number;
         } else if (kind == QLatin1String("dictionary")
                    && (flag == QLatin1String("--words") || flag == QLatin1String("--chapters")
                        || flag == QLatin1String("--links"))) {
@@ -144,8 +146,8 @@ int main(int argc, char** argv)
                     pairs.emplace_back(word, chapter);
                 }
             }
-            tables = DictionaryTables(Keyed(lists[QStringLiteral("--words")]), Keyed(lists[QStringLiteral("--chapters")]),
-                                      pairs);
+            tables = DictionaryTables(Keyed(lists[QStringLiteral("--words")]),
+                                      Keyed(lists[QStringLiteral("--chapters")]), pairs);
         }
         WriteJetFile(out, tables, options);
     } catch (const std::invalid_argument& e) {

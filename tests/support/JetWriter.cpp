@@ -22,12 +22,12 @@ enum ColumnType : std::uint8_t { Integer = 0x03, LongInt = 0x04, TextType = 0x0A
 struct Format {
     int version;
     int pageSize;
-    int dataHeader;   // bytes before a data page's row offsets
-    int rowCountAt;   // where a data page keeps its row count
+    int dataHeader;  // bytes before a data page's row offsets
+    int rowCountAt;  // where a data page keeps its row count
     int maxRowsPerPage;
-    int mapRecord;    // an inline or reference usage map, as Access sizes them
-    int mapBits;      // pages one 0x05 page maps
-    int mapSlots;     // 0x05 pages one reference map points at
+    int mapRecord;  // an inline or reference usage map, as Access sizes them
+    int mapBits;    // pages one 0x05 page maps
+    int mapSlots;   // 0x05 pages one reference map points at
 };
 
 Format FormatFor(int version)
@@ -52,7 +52,10 @@ void Put32(char* at, std::uint32_t value)
         at[i] = char((value >> (8 * i)) & 0xFF);
 }
 
-void Add8(Bytes& out, unsigned value) { out.push_back(char(value & 0xFF)); }
+void Add8(Bytes& out, unsigned value)
+{
+    out.push_back(char(value & 0xFF));
+}
 void Add16(Bytes& out, unsigned value)
 {
     out.push_back(char(value & 0xFF));
@@ -65,41 +68,29 @@ void Add32(Bytes& out, std::uint32_t value)
 }
 
 constexpr std::array<char16_t, 128> kCp1250 = {
-    0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x0000, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
-    0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+    0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021, 0x0000, 0x2030, 0x0160, 0x2039, 0x015A,
+    0x0164, 0x017D, 0x0179, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122,
+    0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6,
+    0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, 0x00B0, 0x00B1, 0x02DB, 0x0142,
+    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, 0x0154,
+    0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD,
+    0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA,
+    0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4,
+    0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
 constexpr std::array<char16_t, 128> kCp1252 = {
-    0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x0000, 0x017D, 0x0000,
-    0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x0000, 0x017E, 0x0178,
-    0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,
-    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF,
-    0x00C0, 0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7,
-    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF,
-    0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7,
-    0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF,
-    0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
-    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,
-    0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,
-    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
+    0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152,
+    0x0000, 0x017D, 0x0000, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+    0x0161, 0x203A, 0x0153, 0x0000, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
+    0x00A7, 0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF, 0x00B0, 0x00B1, 0x00B2, 0x00B3,
+    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF, 0x00C0,
+    0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7, 0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD,
+    0x00CE, 0x00CF, 0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7, 0x00D8, 0x00D9, 0x00DA,
+    0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF, 0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4,
+    0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
 };
 
 // CP1250 has only the cedilla letters; Romanian Windows typed those for ș ț.
@@ -245,8 +236,14 @@ Column MakeColumn(const QString& name, ColumnType type, int maxChars, const Form
     c.type = type;
     c.maxChars = maxChars;
     switch (type) {
-    case Integer: c.fixed = true; c.size = 2; break;
-    case LongInt: c.fixed = true; c.size = 4; break;
+    case Integer:
+        c.fixed = true;
+        c.size = 2;
+        break;
+    case LongInt:
+        c.fixed = true;
+        c.size = 4;
+        break;
     case TextType:
         if (maxChars < 1 || maxChars > 255)
             throw std::invalid_argument("a text column holds 1 to 255 characters: " + name.toStdString());
@@ -331,9 +328,8 @@ void Writer::encodeRow(Bytes& out, const Table& t, const JetRow& row)
 {
     const int columns = int(t.columns.size());
     if (int(row.values.size()) != columns)
-        throw std::invalid_argument("a row of " + t.name.toStdString() + " has "
-                                    + std::to_string(row.values.size()) + " values for "
-                                    + std::to_string(columns) + " columns");
+        throw std::invalid_argument("a row of " + t.name.toStdString() + " has " + std::to_string(row.values.size())
+                                    + " values for " + std::to_string(columns) + " columns");
     out.clear();
     if (f_.version == 3)
         Add8(out, columns);
@@ -646,12 +642,10 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
     Table sys;
     sys.name = QStringLiteral("MSysObjects");
     sys.system = true;
-    sys.columns = {MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),
-                   MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
-                   MakeColumn(QStringLiteral("Name"), TextType, 128, f_),
-                   MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
-                   MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),
-                   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_)};
+    sys.columns = {
+        MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),      MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
+        MakeColumn(QStringLiteral("Name"), TextType, 128, f_), MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
+        MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_)};
     sys.rows = &catalog;
     tables.push_back(std::move(sys));
     for (const JetTable& g : given) {
@@ -735,15 +729,17 @@ std::vector<JetTable> DictionaryTables(const std::vector<std::pair<qint32, JetVa
                                        const std::vector<std::pair<qint32, JetValue>>& chapters,
                                        const std::vector<std::pair<JetValue, JetValue>>& links)
 {
-    JetTable dictionary{QStringLiteral("tblDictionar"),
-                        {{QStringLiteral("ID_Cuvant"), JetColumn::Long}, {QStringLiteral("Cuvant"), JetColumn::Text, 50}},
-                        {}};
+    JetTable dictionary{
+        QStringLiteral("tblDictionar"),
+        {{QStringLiteral("ID_Cuvant"), JetColumn::Long}, {QStringLiteral("Cuvant"), JetColumn::Text, 50}},
+        {}};
     dictionary.rows.reserve(words.size());
     for (const auto& [key, text] : words)
         dictionary.rows.push_back({{JetValue(key), text}, false});
-    JetTable chapter{QStringLiteral("tblCapitol"),
-                     {{QStringLiteral("ID_Capitol"), JetColumn::Long}, {QStringLiteral("Capitol"), JetColumn::Text, 255}},
-                     {}};
+    JetTable chapter{
+        QStringLiteral("tblCapitol"),
+        {{QStringLiteral("ID_Capitol"), JetColumn::Long}, {QStringLiteral("Capitol"), JetColumn::Text, 255}},
+        {}};
     chapter.rows.reserve(chapters.size());
     for (const auto& [key, text] : chapters)
         chapter.rows.push_back({{JetValue(key), text}, false});
@@ -766,24 +762,44 @@ std::vector<JetTable> RomanianFixture()
     longTitle.truncate(255);
 
     const std::vector<JetValue> words = {
-        t("măr"), t("STIVĂ"), t("stivă"), t("ŞI"), t("şi"), t("Ştiinţă"), t("știință"), t("ȘTIINȚĂ"),
-        null, t(""), t("  pâine  "), t("ÎNGER"), t("șters"), t("anticonstituționalităților"),
-        t("cuvânt \"citat\""), t("Ţară"), t("ăâîșț ĂÂÎȘȚ"), null,
+        t("măr"),
+        t("STIVĂ"),
+        t("stivă"),
+        t("ŞI"),
+        t("şi"),
+        t("Ştiinţă"),
+        t("știință"),
+        t("ȘTIINȚĂ"),
+        null,
+        t(""),
+        t("  pâine  "),
+        t("ÎNGER"),
+        t("șters"),
+        t("anticonstituționalităților"),
+        t("cuvânt \"citat\""),
+        t("Ţară"),
+        t("ăâîșț ĂÂÎȘȚ"),
+        null,
     };
     const std::vector<JetValue> chapters = {
-        t("Introducere"), t("Țări și orașe"), t("Ţări şi oraşe"), null, t(""), t("   Istoria României   "),
-        JetValue(longTitle), t("Capitol șters"), t("Titlu cu \"ghilimele\" în el"), t("ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ"),
+        t("Introducere"),
+        t("Țări și orașe"),
+        t("Ţări şi oraşe"),
+        null,
+        t(""),
+        t("   Istoria României   "),
+        JetValue(longTitle),
+        t("Capitol șters"),
+        t("Titlu cu \"ghilimele\" în el"),
+        t("ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ"),
         t("Ă Â Î Ș Ț ă â î ș ț"),
     };
     auto k = [](qint32 key) { return JetValue(key); };
     const std::vector<std::pair<JetValue, JetValue>> links = {
-        {k(1), k(1)}, {k(2), k(2)}, {k(3), k(2)}, {k(4), k(3)}, {k(5), k(3)}, {k(6), k(10)}, {k(7), k(10)},
-        {k(8), k(2)}, {k(11), k(6)}, {k(12), k(9)}, {k(14), k(7)}, {k(15), k(9)}, {k(16), k(2)}, {k(17), k(11)},
-        {k(1), k(1)}, {k(2), k(2)},
-        {k(99), k(1)}, {k(1), k(99)},
-        {k(13), k(1)}, {k(1), k(8)},
-        {null, k(2)}, {k(3), null},
-        {k(10), k(5)}, {k(9), k(4)},
+        {k(1), k(1)},  {k(2), k(2)},   {k(3), k(2)},  {k(4), k(3)},  {k(5), k(3)},  {k(6), k(10)},
+        {k(7), k(10)}, {k(8), k(2)},   {k(11), k(6)}, {k(12), k(9)}, {k(14), k(7)}, {k(15), k(9)},
+        {k(16), k(2)}, {k(17), k(11)}, {k(1), k(1)},  {k(2), k(2)},  {k(99), k(1)}, {k(1), k(99)},
+        {k(13), k(1)}, {k(1), k(8)},   {null, k(2)},  {k(3), null},  {k(10), k(5)}, {k(9), k(4)},
     };
     std::vector<JetTable> tables = DictionaryTables(Keyed(words), Keyed(chapters), links);
     tables[0].rows[12].deleted = true;  // 13 "șters"
@@ -800,18 +816,21 @@ std::vector<JetTable> LargeDictionary(int words, int chapters, int links)
     const std::uint64_t pairs = std::uint64_t(words) * std::uint64_t(chapters);
     if (std::uint64_t(links) > pairs)
         throw std::invalid_argument("more links than distinct word and chapter pairs");
-    static const char* const stems[] = {"CUVÂNT", "cuvânt", "ȘOAPTĂ", "țară", "înger", "măr", "știință", "PÂINE",
-                                        "carte", "Ăsta", "Îndemn", "Țintă"};
+    static const char* const stems[] = {"CUVÂNT",  "cuvânt", "ȘOAPTĂ", "țară", "înger",  "măr",
+                                        "știință", "PÂINE",  "carte",  "Ăsta", "Îndemn", "Țintă"};
     static const char* const titles[] = {"Țări și orașe", "Învățământ", "Istoria României", "Știință și tehnică",
-                                         "Ape și munți", "Gramatică", "Literatură", "Artă"};
+                                         "Ape și munți",  "Gramatică",  "Literatură",       "Artă"};
     std::vector<std::pair<qint32, JetValue>> w;
     w.reserve(std::size_t(words));
     for (int i = 1; i <= words; ++i)
-        w.emplace_back(i, QStringLiteral("%1 %2").arg(QString::fromUtf8(stems[i % 12])).arg(i, 5, 10, QLatin1Char('0')));
+        w.emplace_back(i,
+                       QStringLiteral("%1 %2").arg(QString::fromUtf8(stems[i % 12])).arg(i, 5, 10, QLatin1Char('0')));
     std::vector<std::pair<qint32, JetValue>> c;
     c.reserve(std::size_t(chapters));
     for (int i = 1; i <= chapters; ++i)
-        c.emplace_back(i, QStringLiteral("Capitolul %1: %2").arg(i, 5, 10, QLatin1Char('0')).arg(QString::fromUtf8(titles[i % 8])));
+        c.emplace_back(
+            i,
+            QStringLiteral("Capitolul %1: %2").arg(i, 5, 10, QLatin1Char('0')).arg(QString::fromUtf8(titles[i % 8])));
     // k -> k * step mod pairs is one-to-one when step is prime to pairs: distinct, spread pairs.
     std::uint64_t step = 2654435761u;
     if (pairs > 0) {
@@ -823,7 +842,8 @@ std::vector<JetTable> LargeDictionary(int words, int chapters, int links)
     l.reserve(std::size_t(links));
     for (std::uint64_t k = 0; k < std::uint64_t(links); ++k) {
         const auto pair = std::uint64_t((static_cast<unsigned __int128>(k) * step) % pairs);
-        l.emplace_back(JetValue(qint32(pair % std::uint64_t(words)) + 1), JetValue(qint32(pair / std::uint64_t(words)) + 1));
+        l.emplace_back(JetValue(qint32(pair % std::uint64_t(words)) + 1),
+                       JetValue(qint32(pair / std::uint64_t(words)) + 1));
     }
     return DictionaryTables(w, c, l);
 }

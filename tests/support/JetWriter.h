@@ -31,8 +31,10 @@ struct JetTable {
 };
 
 struct JetOptions {
-    int version = 4;            // 3 = Access 97 (Jet 3, 2048-byte pages, texts in a code page); 4 = Access 2000-2003 (Jet 4, 4096-byte pages, UCS-2)
-    int codePage = 1250;        // Jet 3: the code page written in the header and in each text column; texts are encoded with it
+    int version = 4;  // 3 = Access 97 (Jet 3, 2048-byte pages, texts in a code page); 4 = Access 2000-2003 (Jet 4,
+                      // 4096-byte pages, UCS-2)
+    int codePage =
+        1250;  // Jet 3: the code page written in the header and in each text column; texts are encoded with it
     int columnCodePage = 0;     // Jet 3: if non-zero, written in the columns instead (to test a header/column mismatch)
     int textCodePage = 0;       // Jet 3: if non-zero, texts are encoded with it instead (bytes the header misnames)
     bool compressText = false;  // Jet 4: write texts with Unicode compression (0xFF 0xFE ...) where possible

@@ -63,10 +63,10 @@ QStringList column(const QString& file, const QString& sql)
 QStringList contentOf(const QString& file)
 {
     return column(file, QStringLiteral("SELECT 'W ' || Cuvant FROM tblDictionar"))
-        + column(file, QStringLiteral("SELECT 'C ' || Capitol FROM tblCapitol"))
-        + column(file, QStringLiteral("SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
-                                      "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
-                                      "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol"));
+           + column(file, QStringLiteral("SELECT 'C ' || Capitol FROM tblCapitol"))
+           + column(file, QStringLiteral("SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
+                                         "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+                                         "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol"));
 }
 
 }  // namespace tarvix::test

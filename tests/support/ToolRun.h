@@ -21,7 +21,8 @@ Run tool(const QString& cwd, const QStringList& args, int timeoutMs = 120000, co
 QByteArray bytesOf(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
-// Words, chapters and links as sorted texts ("W ...", "C ...", "L word / chapter"): what a store holds, whatever its keys.
+// Words, chapters and links as sorted texts ("W ...", "C ...", "L word / chapter"): what a store holds, whatever its
+// keys.
 QStringList contentOf(const QString& file);
 
 }  // namespace tarvix::test

@@ -19,11 +19,17 @@ namespace {
 // Romanian letters, the cedilla Ş, a foreign accent, quotes and every sign HTML or LaTeX escapes.
 void fill(TempStore& s)
 {
-    const QStringList words{"ȘTIINȚĂ", "ŞAH", "ĂSTA", "ÎNCEPUT", "ARBORE", "ÁRBOL", "„CITAT” & <B>", "100%",
-                            "A_B", "C:\\DOS", "ȚARĂ", "NEFOLOSIT", "ÎN AȘTEPTARE"};
-    const QStringList chapters{"NOȚIUNI \"DE BAZĂ\"", "ȘIRURI & TABLOURI", "PROCENTE: 50% DIN <TOT>",
-                               "NUME_DE_FIȘIER ȘI C:\\TEMP", "ÎNTREBĂRI {RECAPITULARE} $#~^", "ANEXĂ -- O'BRIEN",
-                               "CAPITOL GOL", "ALTE LUCRURI", "SUMAR"};
+    const QStringList words{"ȘTIINȚĂ", "ŞAH", "ĂSTA",    "ÎNCEPUT", "ARBORE",    "ÁRBOL",       "„CITAT” & <B>",
+                            "100%",    "A_B", "C:\\DOS", "ȚARĂ",    "NEFOLOSIT", "ÎN AȘTEPTARE"};
+    const QStringList chapters{"NOȚIUNI \"DE BAZĂ\"",
+                               "ȘIRURI & TABLOURI",
+                               "PROCENTE: 50% DIN <TOT>",
+                               "NUME_DE_FIȘIER ȘI C:\\TEMP",
+                               "ÎNTREBĂRI {RECAPITULARE} $#~^",
+                               "ANEXĂ -- O'BRIEN",
+                               "CAPITOL GOL",
+                               "ALTE LUCRURI",
+                               "SUMAR"};
     QHash<QString, std::int32_t> w, c;
     s.other().BeginTransaction();  // one sync to the disk, not one per row
     for (const QString& t : words)
@@ -31,15 +37,24 @@ void fill(TempStore& s)
     for (const QString& t : chapters)
         c.insert(t, s.addChapter(t));
     const std::pair<const char*, const char*> links[] = {
-        {"ȘTIINȚĂ", "ȘIRURI & TABLOURI"}, {"ȘTIINȚĂ", "NOȚIUNI \"DE BAZĂ\""}, {"ȘTIINȚĂ", "SUMAR"},
+        {"ȘTIINȚĂ", "ȘIRURI & TABLOURI"},
+        {"ȘTIINȚĂ", "NOȚIUNI \"DE BAZĂ\""},
+        {"ȘTIINȚĂ", "SUMAR"},
         {"ȘTIINȚĂ", "NOȚIUNI \"DE BAZĂ\""},  // twice in the table, once in the index
-        {"ŞAH", "ÎNTREBĂRI {RECAPITULARE} $#~^"}, {"ĂSTA", "PROCENTE: 50% DIN <TOT>"},
-        {"ÎNCEPUT", "NOȚIUNI \"DE BAZĂ\""}, {"ÎNCEPUT", "ANEXĂ -- O'BRIEN"},
-        {"ARBORE", "NUME_DE_FIȘIER ȘI C:\\TEMP"}, {"ARBORE", "ȘIRURI & TABLOURI"},
-        {"ÁRBOL", "NUME_DE_FIȘIER ȘI C:\\TEMP"}, {"„CITAT” & <B>", "PROCENTE: 50% DIN <TOT>"},
-        {"„CITAT” & <B>", "NOȚIUNI \"DE BAZĂ\""}, {"„CITAT” & <B>", "ȘIRURI & TABLOURI"},
-        {"100%", "PROCENTE: 50% DIN <TOT>"}, {"A_B", "NUME_DE_FIȘIER ȘI C:\\TEMP"},
-        {"C:\\DOS", "NUME_DE_FIȘIER ȘI C:\\TEMP"}, {"ȚARĂ", "ÎNTREBĂRI {RECAPITULARE} $#~^"},
+        {"ŞAH", "ÎNTREBĂRI {RECAPITULARE} $#~^"},
+        {"ĂSTA", "PROCENTE: 50% DIN <TOT>"},
+        {"ÎNCEPUT", "NOȚIUNI \"DE BAZĂ\""},
+        {"ÎNCEPUT", "ANEXĂ -- O'BRIEN"},
+        {"ARBORE", "NUME_DE_FIȘIER ȘI C:\\TEMP"},
+        {"ARBORE", "ȘIRURI & TABLOURI"},
+        {"ÁRBOL", "NUME_DE_FIȘIER ȘI C:\\TEMP"},
+        {"„CITAT” & <B>", "PROCENTE: 50% DIN <TOT>"},
+        {"„CITAT” & <B>", "NOȚIUNI \"DE BAZĂ\""},
+        {"„CITAT” & <B>", "ȘIRURI & TABLOURI"},
+        {"100%", "PROCENTE: 50% DIN <TOT>"},
+        {"A_B", "NUME_DE_FIȘIER ȘI C:\\TEMP"},
+        {"C:\\DOS", "NUME_DE_FIȘIER ȘI C:\\TEMP"},
+        {"ȚARĂ", "ÎNTREBĂRI {RECAPITULARE} $#~^"},
         {"ȚARĂ", "ANEXĂ -- O'BRIEN"},
     };
     for (const auto& [word, chapter] : links)
@@ -353,13 +368,14 @@ void IndexTest::formats_data()
     QTest::newRow("text, linked only") << true << QStringList{"--linked-only"} << QByteArray(kText);
     QTest::newRow("html") << true << QStringList{"--format=html"} << QByteArray(kHtml);
     QTest::newRow("tex") << true << QStringList{"--format", "tex"} << QByteArray(kTex);
-    QTest::newRow("text, empty store") << false << QStringList{} << QByteArray("Index\n\n(Niciun cuvânt nu are capitole.)\n");
+    QTest::newRow("text, empty store") << false << QStringList{}
+                                       << QByteArray("Index\n\n(Niciun cuvânt nu are capitole.)\n");
     QTest::newRow("html, empty store") << false << QStringList{"--format", "html"}
                                        << QByteArray(kHtml).left(QByteArray(kHtml).indexOf("<div class=\"index\">"))
-            + "<p>Niciun cuvânt nu are capitole.</p>\n</body>\n</html>\n";
+                                              + "<p>Niciun cuvânt nu are capitole.</p>\n</body>\n</html>\n";
     QTest::newRow("tex, empty store") << false << QStringList{"--format", "tex"}
                                       << QByteArray(kTex).left(QByteArray(kTex).indexOf("  {\\bfseries"))
-            + "  \\textit{Niciun cuvânt nu are capitole.}\n\\end{theindex}\n";
+                                             + "  \\textit{Niciun cuvânt nu are capitole.}\n\\end{theindex}\n";
 }
 
 void IndexTest::formats()
@@ -384,7 +400,8 @@ void IndexTest::formats()
         QVERIFY(style.contains("column-count: 2"));
         QVERIFY(style.contains("break-inside: avoid"));
         QVERIFY(style.contains("page-break-inside: avoid"));
-        QVERIFY2(!out.contains("src=") && !out.contains("href=") && !out.contains("url("), "the page needs no other file");
+        QVERIFY2(!out.contains("src=") && !out.contains("href=") && !out.contains("url("),
+                 "the page needs no other file");
     }
 }
 
@@ -393,30 +410,34 @@ void IndexTest::outputFiles_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("existing");  // what OUT holds before, "" for no such file
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message");       // in stdout for 0, in stderr otherwise
-    QTest::addColumn<QStringList>("sameAs");    // OUT then holds what these options write to stdout; empty: OUT untouched
+    QTest::addColumn<QString>("message");     // in stdout for 0, in stderr otherwise
+    QTest::addColumn<QStringList>("sameAs");  // OUT then holds what these options write to stdout; empty: OUT untouched
 
     const QStringList html{"index", "Dictionar.mdb", "--format", "html"};
-    QTest::newRow("new file") << html + QStringList{"--output", "index.html"} << QByteArray() << 0
-                              << "Am scris indexul în „index.html”: 11 cuvinte cu capitole (18 legături); 2 cuvinte fără "
-                                 "capitole, 2 capitole fără cuvinte."
-                              << QStringList{"--format", "html"};
+    QTest::newRow("new file")
+        << html + QStringList{"--output", "index.html"} << QByteArray() << 0
+        << "Am scris indexul în „index.html”: 11 cuvinte cu capitole (18 legături); 2 cuvinte fără "
+           "capitole, 2 capitole fără cuvinte."
+        << QStringList{"--format", "html"};
     QTest::newRow("linked only") << QStringList{"index", "--linked-only", "Dictionar.mdb", "--output=index.html"}
-                                 << QByteArray() << 0 << "Am scris indexul în „index.html”: 11 cuvinte cu capitole (18 legături)."
+                                 << QByteArray() << 0
+                                 << "Am scris indexul în „index.html”: 11 cuvinte cu capitole (18 legături)."
                                  << QStringList{"--linked-only"};
     QTest::newRow("there, without --force") << html + QStringList{"--output", "index.html"} << QByteArray("mine") << 3
                                             << "„index.html” există deja; nu îl înlocuiesc" << QStringList{};
-    QTest::newRow("there, with --force") << html + QStringList{"--output", "index.html", "--force"} << QByteArray("mine")
-                                         << 0 << "Am scris indexul în „index.html”" << QStringList{"--format", "html"};
+    QTest::newRow("there, with --force") << html + QStringList{"--output", "index.html", "--force"}
+                                         << QByteArray("mine") << 0 << "Am scris indexul în „index.html”"
+                                         << QStringList{"--format", "html"};
     QTest::newRow("the store itself") << QStringList{"index", "Dictionar.mdb", "--output", "./Dictionar.mdb", "-f"}
                                       << QByteArray() << 2 << "nu se poate scrie peste baza de date" << QStringList{};
     QTest::newRow("a folder") << QStringList{"index", "Dictionar.mdb", "--output", "."} << QByteArray() << 3
                               << "este un dosar" << QStringList{};
-    QTest::newRow("folder missing") << QStringList{"index", "Dictionar.mdb", "--output", "nu/index.html"} << QByteArray()
-                                    << 3 << "nu există" << QStringList{};
+    QTest::newRow("folder missing") << QStringList{"index", "Dictionar.mdb", "--output", "nu/index.html"}
+                                    << QByteArray() << 3 << "nu există" << QStringList{};
     QTest::newRow("store missing") << QStringList{"index", "Altul.mdb", "--output", "index.html"} << QByteArray() << 3
                                    << "eroarea 3024" << QStringList{};
-    QTest::newRow("not a store") << QStringList{"index", "index.html"} << QByteArray("<html>") << 3 << "eroarea 3343" << QStringList{};
+    QTest::newRow("not a store") << QStringList{"index", "index.html"} << QByteArray("<html>") << 3 << "eroarea 3343"
+                                 << QStringList{};
     QTest::newRow("unknown format") << QStringList{"index", "Dictionar.mdb", "--format", "pdf"} << QByteArray() << 2
                                     << "--format primește text, html sau tex, nu „pdf”" << QStringList{};
     QTest::newRow("no value") << QStringList{"index", "Dictionar.mdb", "--output"} << QByteArray() << 2
@@ -472,7 +493,8 @@ void IndexTest::htmlParses()
     QFETCH(QString, texts);
     const QString xmllint = QStandardPaths::findExecutable("xmllint");
     if (xmllint.isEmpty())
-        QSKIP("xmllint is not installed (Debian package libxml2-utils, which build.sh installs): the HTML page is not parsed");
+        QSKIP(
+            "xmllint is not installed (Debian package libxml2-utils, which build.sh installs): the HTML page is not parsed");
     TempStore s;
     if (filled)
         fill(s);
@@ -482,10 +504,12 @@ void IndexTest::htmlParses()
     const Program parsed = runProgram(xmllint, {"--html", "--noout", "--nonet", "index.html"}, s.folder());
     QCOMPARE(QString::fromUtf8(parsed.out), QString());
     QCOMPARE(parsed.code, 0);
-    const Program lang = runProgram(xmllint, {"--html", "--nonet", "--xpath", "string(/html/@lang)", "index.html"}, s.folder());
+    const Program lang =
+        runProgram(xmllint, {"--html", "--nonet", "--xpath", "string(/html/@lang)", "index.html"}, s.folder());
     QCOMPARE(QString::fromUtf8(lang.out).trimmed(), QStringLiteral("ro"));
     // The page's text as the parser decoded it, a line per heading, word, chapter, item and note.
-    const Program text = runProgram(xmllint, {"--html", "--nonet", "--xpath", "string(/html/body)", "index.html"}, s.folder());
+    const Program text =
+        runProgram(xmllint, {"--html", "--nonet", "--xpath", "string(/html/body)", "index.html"}, s.folder());
     QCOMPARE(text.code, 0);
     QStringList lines;
     for (const QString& l : QString::fromUtf8(text.out).split(QLatin1Char('\n')))
@@ -509,17 +533,21 @@ void IndexTest::latexCompiles()
     QFETCH(QStringList, options);
     const QString pdflatex = QStandardPaths::findExecutable("pdflatex");
     if (pdflatex.isEmpty())
-        QSKIP("pdflatex is not installed (Debian packages texlive-latex-base and texlive-lang-european): the LaTeX index "
-              "is not compiled");
+        QSKIP(
+            "pdflatex is not installed (Debian packages texlive-latex-base and texlive-lang-european): the LaTeX index "
+            "is not compiled");
     TempStore s;
     if (filled)
         fill(s);
-    QCOMPARE(tool(s.folder(), QStringList{"index", "Dictionar.mdb", "--format", "tex", "--output", "index.tex"} + options).code, 0);
+    QCOMPARE(
+        tool(s.folder(), QStringList{"index", "Dictionar.mdb", "--format", "tex", "--output", "index.tex"} + options)
+            .code,
+        0);
     writeFile(QDir(s.folder()).filePath("carte.tex"),
               "\\documentclass[a4paper]{article}\n\\usepackage[T1]{fontenc}\n\\usepackage[romanian]{babel}\n"
               "\\tracinglostchars=2\n\\begin{document}\n\\input{index.tex}\n\\end{document}\n");
-    const Program p = runProgram(pdflatex, {"-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape", "carte.tex"},
-                                 s.folder(), 240000);
+    const Program p = runProgram(
+        pdflatex, {"-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape", "carte.tex"}, s.folder(), 240000);
     QVERIFY2(p.code == 0, p.out.right(3000).constData());
     const QByteArray log = bytesOf(QDir(s.folder()).filePath("carte.log"));
     QVERIFY2(!log.contains("Missing character"), log.right(3000).constData());
@@ -562,8 +590,9 @@ void IndexTest::largeStore()
     QVERIFY2(ms < limitMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
     const QByteArray doc = bytesOf(QDir(s.folder()).filePath("index"));
     QCOMPARE(doc.count(chapterLine), kLinks);
-    QVERIFY(r.out.contains(QStringLiteral("32767 de cuvinte cu capitole (1000000 de legături); 0 cuvinte fără capitole, 0 "
-                                          "capitole fără cuvinte.")));
+    QVERIFY(
+        r.out.contains(QStringLiteral("32767 de cuvinte cu capitole (1000000 de legături); 0 cuvinte fără capitole, 0 "
+                                      "capitole fără cuvinte.")));
     // The first word's chapters, in Romanian order (here the digits' order).
     QByteArrayList lines;
     const QByteArray prefix = chapterLine.mid(1);

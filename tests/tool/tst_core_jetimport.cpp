@@ -20,17 +20,25 @@ const QString kData = QStringLiteral(TARVIX_TEST_DATA);
 
 // What the Romanian fixture becomes: texts as the editors store them, alike texts merged, links by text.
 const QStringList kExpected = [] {
-    const QString longTitle = QStringLiteral("CAPITOLUL LUNG: ")
-        + QStringLiteral("ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ ÎN ROMÂNIA. ").repeated(8);
+    const QString longTitle =
+        QStringLiteral("CAPITOLUL LUNG: ") + QStringLiteral("ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ ÎN ROMÂNIA. ").repeated(8);
     const QString t255 = longTitle.left(255);
-    QStringList words{"MĂR", "STIVĂ", "ȘI", "ȘTIINȚĂ", "PÂINE", "ÎNGER", "ANTICONSTITUȚIONALITĂȚILOR",
-                      "CUVÂNT \"CITAT\"", "ȚARĂ", "ĂÂÎȘȚ ĂÂÎȘȚ"};
-    QStringList chapters{"INTRODUCERE", "ȚĂRI ȘI ORAȘE", "ISTORIA ROMÂNIEI", t255, "TITLU CU \"GHILIMELE\" ÎN EL",
-                         "ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ", "Ă Â Î Ș Ț Ă Â Î Ș Ț"};
-    QStringList links{"MĂR / INTRODUCERE", "STIVĂ / ȚĂRI ȘI ORAȘE", "ȘI / ȚĂRI ȘI ORAȘE",
-                      "ȘTIINȚĂ / ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ", "ȘTIINȚĂ / ȚĂRI ȘI ORAȘE", "PÂINE / ISTORIA ROMÂNIEI",
-                      "ÎNGER / TITLU CU \"GHILIMELE\" ÎN EL", "ANTICONSTITUȚIONALITĂȚILOR / " + t255,
-                      "CUVÂNT \"CITAT\" / TITLU CU \"GHILIMELE\" ÎN EL", "ȚARĂ / ȚĂRI ȘI ORAȘE",
+    QStringList words{
+        "MĂR",  "STIVĂ",      "ȘI", "ȘTIINȚĂ", "PÂINE", "ÎNGER", "ANTICONSTITUȚIONALITĂȚILOR", "CUVÂNT \"CITAT\"",
+        "ȚARĂ", "ĂÂÎȘȚ ĂÂÎȘȚ"};
+    QStringList chapters{
+        "INTRODUCERE",           "ȚĂRI ȘI ORAȘE",      "ISTORIA ROMÂNIEI", t255, "TITLU CU \"GHILIMELE\" ÎN EL",
+        "ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ", "Ă Â Î Ș Ț Ă Â Î Ș Ț"};
+    QStringList links{"MĂR / INTRODUCERE",
+                      "STIVĂ / ȚĂRI ȘI ORAȘE",
+                      "ȘI / ȚĂRI ȘI ORAȘE",
+                      "ȘTIINȚĂ / ÎNVĂȚĂMÂNT ȘI ȘTIINȚĂ",
+                      "ȘTIINȚĂ / ȚĂRI ȘI ORAȘE",
+                      "PÂINE / ISTORIA ROMÂNIEI",
+                      "ÎNGER / TITLU CU \"GHILIMELE\" ÎN EL",
+                      "ANTICONSTITUȚIONALITĂȚILOR / " + t255,
+                      "CUVÂNT \"CITAT\" / TITLU CU \"GHILIMELE\" ÎN EL",
+                      "ȚARĂ / ȚĂRI ȘI ORAȘE",
                       "ĂÂÎȘȚ ĂÂÎȘȚ / Ă Â Î Ș Ț Ă Â Î Ș Ț"};
     QStringList out;
     for (QStringList* l : {&words, &chapters, &links}) {
@@ -114,7 +122,8 @@ void JetImportTest::romanianDictionary()
     QVERIFY2(r.out.contains(reported), qPrintable(r.out));
     QVERIFY2(r.out.contains("16 citite, 10 păstrate, 4 unite cu altele, 2 sărite"), qPrintable(r.out));
     QVERIFY2(r.out.contains("10 citite, 7 păstrate, 1 unite cu altele, 2 sărite"), qPrintable(r.out));
-    QVERIFY2(r.out.contains("Legături: 23 citite, 11 păstrate, 5 repetate (păstrate o dată), 7 lăsate deoparte"), qPrintable(r.out));
+    QVERIFY2(r.out.contains("Legături: 23 citite, 11 păstrate, 5 repetate (păstrate o dată), 7 lăsate deoparte"),
+             qPrintable(r.out));
     QVERIFY(r.out.contains("nu există cuvânt cu cheia 99"));
     QVERIFY(r.out.contains("cuvânt cu cheia 9 are textul gol"));
     QVERIFY(r.out.contains("„ANTICONSTITUȚIONALITĂȚILOR” (26 de caractere)"));
@@ -126,7 +135,8 @@ void JetImportTest::romanianDictionary()
 
     // The same file read as the code page it names, on request.
     if (headerCodePage == 1252) {
-        QVERIFY(tool(dir.path(), {"import-mdb", "--force", "--codepage", "1252", "vechi.mdb", "Dictionar.mdb"}).code == 0);
+        QVERIFY(tool(dir.path(), {"import-mdb", "--force", "--codepage", "1252", "vechi.mdb", "Dictionar.mdb"}).code
+                == 0);
         QVERIFY(contentOf(dir.filePath("Dictionar.mdb")).contains("W MÃR"));
     }
 }
@@ -137,12 +147,14 @@ void JetImportTest::realFilesThroughAMapping_data()
     QTest::addColumn<QStringList>("mapping");
     QTest::addColumn<int>("words");
     QTest::addColumn<QStringList>("present");
-    const QStringList unicode{"--words", "Table:ID:Unicode", "--chapters", "table:id:unicode", "--links", "Table:ID:ID"};
-    QTest::newRow("Jet 4, compressed and plain Unicode") << "testUnicodeCompV2003.mdb" << unicode << 8
-                                                         << QStringList{"W МИР", "W 漢字仮名交じり文", "W ÄÄKKÖSIÄ", "L МИР / МИР"};
+    const QStringList unicode{"--words",          "Table:ID:Unicode", "--chapters",
+                              "table:id:unicode", "--links",          "Table:ID:ID"};
+    QTest::newRow("Jet 4, compressed and plain Unicode")
+        << "testUnicodeCompV2003.mdb" << unicode << 8
+        << QStringList{"W МИР", "W 漢字仮名交じり文", "W ÄÄKKÖSIÄ", "L МИР / МИР"};
     const QStringList codes{"--words", "Table11:id:data", "--chapters", "Table11:id:data", "--links", "Table11:id:id"};
-    QTest::newRow("Jet 3, code page 1252") << "testIndexCodesV1997.mdb" << codes << 43
-                                           << QStringList{"W ABCDEFGHIJKLMNOPQRSTUVWXYZ", "W A A", "L B / B"};
+    QTest::newRow("Jet 3, code page 1252")
+        << "testIndexCodesV1997.mdb" << codes << 43 << QStringList{"W ABCDEFGHIJKLMNOPQRSTUVWXYZ", "W A A", "L B / B"};
 }
 
 void JetImportTest::realFilesThroughAMapping()
@@ -171,15 +183,19 @@ void JetImportTest::refusalsLeaveNothing_data()
     QTest::addColumn<QString>("mentions");
     QTest::newRow("store already there") << QStringList{"vechi.mdb", "Dictionar.mdb"} << "store" << 3 << "--force";
     QTest::newRow("the same file") << QStringList{"--force", "vechi.mdb", "./vechi.mdb"} << "" << 2 << "convert";
-    QTest::newRow("a missing table") << QStringList{"--words", "tblCuvinte:ID:Text", "vechi.mdb", "Dictionar.mdb"} << "" << 3
-                                     << "nu are tabela „tblCuvinte” (pentru cuvinte). Tabelele lui sunt: tblDictionar, tblCapitol, tblLegatura";
-    QTest::newRow("a missing field") << QStringList{"--chapters", "TBLCAPITOL:id_capitol:Titlu", "vechi.mdb", "Dictionar.mdb"} << ""
-                                     << 3 << "nu are câmpul „Titlu”";
-    QTest::newRow("a text where a key goes") << QStringList{"--links", "tblDictionar:Cuvant:ID_Cuvant", "vechi.mdb", "Dictionar.mdb"}
-                                             << "" << 3 << "două chei numerice";
-    QTest::newRow("a mapping of two parts") << QStringList{"--words", "tblDictionar:Cuvant", "vechi.mdb", "Dictionar.mdb"} << "" << 2
-                                            << "TABELĂ:CÂMP:CÂMP";
-    QTest::newRow("more words than a list holds") << QStringList{"mare.mdb", "Dictionar.mdb"} << "large" << 4 << "cel mult 32767";
+    QTest::newRow("a missing table")
+        << QStringList{"--words", "tblCuvinte:ID:Text", "vechi.mdb", "Dictionar.mdb"} << "" << 3
+        << "nu are tabela „tblCuvinte” (pentru cuvinte). Tabelele lui sunt: tblDictionar, tblCapitol, tblLegatura";
+    QTest::newRow("a missing field") << QStringList{"--chapters", "TBLCAPITOL:id_capitol:Titlu", "vechi.mdb",
+                                                    "Dictionar.mdb"}
+                                     << "" << 3 << "nu are câmpul „Titlu”";
+    QTest::newRow("a text where a key goes")
+        << QStringList{"--links", "tblDictionar:Cuvant:ID_Cuvant", "vechi.mdb", "Dictionar.mdb"} << "" << 3
+        << "două chei numerice";
+    QTest::newRow("a mapping of two parts")
+        << QStringList{"--words", "tblDictionar:Cuvant", "vechi.mdb", "Dictionar.mdb"} << "" << 2 << "TABELĂ:CÂMP:CÂMP";
+    QTest::newRow("more words than a list holds")
+        << QStringList{"mare.mdb", "Dictionar.mdb"} << "large" << 4 << "cel mult 32767";
     QTest::newRow("a missing Jet file") << QStringList{"lipsă.mdb", "Dictionar.mdb"} << "" << 3 << "nu există";
 }
 
@@ -217,8 +233,7 @@ void JetImportTest::damagedFilesRefusedInTime_data()
     QTest::newRow("empty") << QByteArray() << "semnătura";
     QTest::newRow("zeros") << QByteArray(8192, '\0') << "semnătura";
     QTest::newRow("text") << QByteArray("ID_Cuvant,Cuvant\n1,MĂR\n") << "semnătura";
-    QTest::newRow("a Tarvix store") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\0')
-                                    << "semnătura";
+    QTest::newRow("a Tarvix store") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\0') << "semnătura";
     QTest::newRow("unknown version") << QByteArray(good).replace(0x14, 1, "\x09") << "versiune necunoscută";
     QTest::newRow("header only") << good.left(4096) << "trunchiat";
     QTest::newRow("cut inside a page") << good.left(good.size() - 100) << "trunchiat";
@@ -276,7 +291,8 @@ void JetImportTest::misbehavingReaderStopped()
     QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QElapsedTimer clock;
     clock.start();
-    const Run r = tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"}, 60000, {"TARVIX_JET_READER=" + reader});
+    const Run r =
+        tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"}, 60000, {"TARVIX_JET_READER=" + reader});
     QCOMPARE(r.code, 3);
     QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
     QVERIFY(r.err.size() < 2000);
@@ -298,7 +314,8 @@ void JetImportTest::convertKeepsTheOriginal()
     QCOMPARE(bytesOf(dir.filePath("Dictionar.original-jet4-2.mdb")), original);
     QCOMPARE(bytesOf(dir.filePath("Dictionar.original-jet4.mdb")), QByteArray("altceva"));
     QCOMPARE(contentOf(file), kExpected);
-    QCOMPARE(entries(dir.path()), QStringList({"Dictionar.mdb", "Dictionar.original-jet4-2.mdb", "Dictionar.original-jet4.mdb"}));
+    QCOMPARE(entries(dir.path()),
+             QStringList({"Dictionar.mdb", "Dictionar.original-jet4-2.mdb", "Dictionar.original-jet4.mdb"}));
 
     // Now a Tarvix store: nothing to do, nothing touched.
     const QByteArray store = bytesOf(file);

@@ -85,7 +85,10 @@ void AddVariants()
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
-int TextCodePage(const JetOptions& o) { return o.textCodePage ? o.textCodePage : o.codePage; }
+int TextCodePage(const JetOptions& o)
+{
+    return o.textCodePage ? o.textCodePage : o.codePage;
+}
 
 // A text's bytes in one code page read as another, as a reader told the wrong one shows it.
 QString Recode(const QString& text, int bytesIn, int readAs)
@@ -126,7 +129,8 @@ std::vector<Cells> Expected(const JetTable& t, const JetOptions& o, int readAs)
                 cells.push_back(QString::number(std::get<qint32>(*v)));
             else {
                 const QString text = JetReadBack(std::get<QString>(*v), o);
-                cells.push_back(o.version == 3 && readAs != TextCodePage(o) ? Recode(text, TextCodePage(o), readAs) : text);
+                cells.push_back(o.version == 3 && readAs != TextCodePage(o) ? Recode(text, TextCodePage(o), readAs)
+                                                                            : text);
             }
         }
         rows.push_back(std::move(cells));
@@ -142,7 +146,10 @@ QStringList ColumnNames(const JetTable& t)
     return names;
 }
 
-QString Show(const std::optional<QString>& cell) { return cell ? QLatin1Char('"') + *cell + QLatin1Char('"') : QStringLiteral("NULL"); }
+QString Show(const std::optional<QString>& cell)
+{
+    return cell ? QLatin1Char('"') + *cell + QLatin1Char('"') : QStringLiteral("NULL");
+}
 
 struct Run {
     int exitCode = -1;
@@ -180,9 +187,10 @@ const QString kNull = QStringLiteral("<NULL>");
 bool CompareExport(const QString& file, const JetTable& t, const std::vector<Cells>& expected,
                    const QProcessEnvironment& env, QString& why)
 {
-    const Run r = Start(QStringLiteral(MDB_EXPORT), {QStringLiteral("-Q"), QStringLiteral("-d"), QStringLiteral("\\t"),
-                                                     QStringLiteral("-0"), kNull, file, t.name},
-                        env);
+    const Run r = Start(
+        QStringLiteral(MDB_EXPORT),
+        {QStringLiteral("-Q"), QStringLiteral("-d"), QStringLiteral("\\t"), QStringLiteral("-0"), kNull, file, t.name},
+        env);
     if (r.exitCode != 0) {
         why = QStringLiteral("mdb-export %1 failed: %2").arg(t.name, QString::fromUtf8(r.err));
         return false;
@@ -207,7 +215,10 @@ bool CompareExport(const QString& file, const JetTable& t, const std::vector<Cel
             const bool same = want ? (got == *want || (want->isEmpty() && got == kNull)) : got == kNull;
             if (!same || cells.size() != qsizetype(expected[i].size())) {
                 why = QStringLiteral("%1 row %2 column %3: mdb-export gave \"%4\", expected %5")
-                          .arg(t.name).arg(i).arg(c).arg(got, Show(want));
+                          .arg(t.name)
+                          .arg(i)
+                          .arg(c)
+                          .arg(got, Show(want));
                 return false;
             }
         }
@@ -250,8 +261,9 @@ private slots:
             QVERIFY2(CompareExport(file, t, Expected(t, v.options, textPage), told, why), qPrintable(why));
             // Untold, libmdb decodes Jet 3 texts with the header's code page.
             if (v.options.version == 3)
-                QVERIFY2(CompareExport(file, t, Expected(t, v.options, v.options.codePage), MdbEnvironment(nullptr), why),
-                         qPrintable(why));
+                QVERIFY2(
+                    CompareExport(file, t, Expected(t, v.options, v.options.codePage), MdbEnvironment(nullptr), why),
+                    qPrintable(why));
         }
     }
 
@@ -265,10 +277,10 @@ private slots:
         if (node.isEmpty())
             QSKIP("node is not installed, so mdb-reader cannot read the files: install nodejs and npm, then "
                   "./build.sh test installs mdb-reader");
-        const QStringList places = (qEnvironmentVariableIsSet("TARVIX_NODE_MODULES")
-                                        ? qEnvironmentVariable("TARVIX_NODE_MODULES")
-                                        : QStringLiteral(TARVIX_NODE_MODULES))
-                                       .split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        const QStringList places =
+            (qEnvironmentVariableIsSet("TARVIX_NODE_MODULES") ? qEnvironmentVariable("TARVIX_NODE_MODULES")
+                                                              : QStringLiteral(TARVIX_NODE_MODULES))
+                .split(QLatin1Char(':'), Qt::SkipEmptyParts);
         QString modules;
         for (const QString& place : places)
             if (modules.isEmpty() && QFileInfo::exists(place + QStringLiteral("/mdb-reader/package.json")))
@@ -276,7 +288,8 @@ private slots:
         if (modules.isEmpty())
             QSKIP(qPrintable(QStringLiteral("mdb-reader is not in %1: ./build.sh test installs it "
                                             "(npm install --prefix <build>/npm mdb-reader@3.2.0), or set "
-                                            "TARVIX_NODE_MODULES").arg(places.join(QStringLiteral(" or ")))));
+                                            "TARVIX_NODE_MODULES")
+                                 .arg(places.join(QStringLiteral(" or ")))));
 
         const Variant v = Make(name);
         QTemporaryDir dir;
@@ -305,11 +318,15 @@ private slots:
                     const QJsonValue got = cells[qsizetype(c)];
                     const auto& want = expected[i][c];
                     const std::optional<QString> seen = got.isNull() ? std::nullopt
-                                                        : got.isDouble() ? std::optional(QString::number(got.toInteger()))
-                                                                         : std::optional(got.toString());
+                                                        : got.isDouble()
+                                                            ? std::optional(QString::number(got.toInteger()))
+                                                            : std::optional(got.toString());
                     if (seen != want)
                         QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3: mdb-reader gave %4, expected %5")
-                                             .arg(t.name).arg(i).arg(c).arg(Show(seen), Show(want))));
+                                             .arg(t.name)
+                                             .arg(i)
+                                             .arg(c)
+                                             .arg(Show(seen), Show(want))));
                 }
             }
         }

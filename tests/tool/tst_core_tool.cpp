@@ -587,15 +587,20 @@ void ToolTest::importRefusesBadRows_data()
     QTest::newRow("wrong header") << "cuvinte.csv" << QByteArray("Word\r\nSTIVĂ\r\n") << 1 << "antet";
     QTest::newRow("empty file") << "legaturi.csv" << QByteArray() << 1 << "lipsește rândul de antet";
     QTest::newRow("tab in a word") << "cuvinte.csv" << w + "STI\tVĂ\r\n" << 2 << "caracter de control";
-    QTest::newRow("line break in a word") << "cuvinte.csv" << w + "\"STIVĂ\r\nCOADĂ\"\r\n" << 2 << "caracter de control";
+    QTest::newRow("line break in a word") << "cuvinte.csv" << w + "\"STIVĂ\r\nCOADĂ\"\r\n"
+                                          << 2 << "caracter de control";
     // Texts that look like others.
-    QTest::newRow("no-break spaces around") << "cuvinte.csv" << w + "STIVĂ\r\n\xC2\xA0stivă\xC2\xA0\r\n" << 3 << "este deja pe linia 2";
-    QTest::newRow("decomposed letter") << "cuvinte.csv" << w + "STIVĂ\r\nSTIVA\xCC\x86\r\n" << 3 << "este deja pe linia 2";
+    QTest::newRow("no-break spaces around") << "cuvinte.csv" << w + "STIVĂ\r\n\xC2\xA0stivă\xC2\xA0\r\n"
+                                            << 3 << "este deja pe linia 2";
+    QTest::newRow("decomposed letter") << "cuvinte.csv" << w + "STIVĂ\r\nSTIVA\xCC\x86\r\n"
+                                       << 3 << "este deja pe linia 2";
     QTest::newRow("zero-width space") << "cuvinte.csv" << w + "STI\xE2\x80\x8BVĂ\r\n" << 2 << "invizibil (cod 200b)";
     QTest::newRow("direction mark") << "capitole.csv" << c + "\xE2\x80\x8FGRAFURI\r\n" << 2 << "invizibil (cod 200f)";
-    QTest::newRow("letters outside the BMP") << "cuvinte.csv" << w + QString::fromUcs4(U"\U0001D400").repeated(20).toUtf8() + "\r\n" << 2
-                                            << "40 de poziții în căsuța ferestrei";
-    QTest::newRow("a 10 MB field") << "cuvinte.csv" << w + QByteArray(10'000'000, 'X') + "\r\n" << 2 << "… (10000000 de caractere în total)";
+    QTest::newRow("letters outside the BMP")
+        << "cuvinte.csv" << w + QString::fromUcs4(U"\U0001D400").repeated(20).toUtf8() + "\r\n"
+        << 2 << "40 de poziții în căsuța ferestrei";
+    QTest::newRow("a 10 MB field") << "cuvinte.csv" << w + QByteArray(10'000'000, 'X') + "\r\n"
+                                   << 2 << "… (10000000 de caractere în total)";
 }
 
 void ToolTest::importRefusesBadRows()
@@ -649,10 +654,14 @@ void ToolTest::importReadsOnlyPlainFilesOfADictionarysSize_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("a pipe") << "fifo" << "conductă";
-    QTest::newRow("a link to /dev/zero") << "zero" << "dispozitiv";
-    QTest::newRow("a folder") << "folder" << "un dosar";
-    QTest::newRow("100 MiB") << "huge" << "100 MiB";
+    QTest::newRow("a pipe") << "fifo"
+                            << "conductă";
+    QTest::newRow("a link to /dev/zero") << "zero"
+                                         << "dispozitiv";
+    QTest::newRow("a folder") << "folder"
+                              << "un dosar";
+    QTest::newRow("100 MiB") << "huge"
+                             << "100 MiB";
 }
 
 void ToolTest::importReadsOnlyPlainFilesOfADictionarysSize()

@@ -17,8 +17,8 @@
 #include <QtTest>
 
 using namespace tarvix;
-using test::TempStore;
 using test::bytesOf;
+using test::TempStore;
 
 namespace {
 
@@ -265,22 +265,31 @@ void StartupTest::programEndsWhenTheMainWindowCloses()
 
 void StartupTest::olderAccessFileIsOfferedForConversion_data()
 {
-    QTest::addColumn<QString>("file");  // "header": a Jet signature and nothing else; "foreign": another program's Jet 4 file
+    QTest::addColumn<QString>(
+        "file");  // "header": a Jet signature and nothing else; "foreign": another program's Jet 4 file
     QTest::addColumn<int>("version");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("tool");  // "found", "nowhere", or a stand-in: "slow" (waits a second), "crashing", "unstartable"
+    QTest::addColumn<QString>(
+        "tool");  // "found", "nowhere", or a stand-in: "slow" (waits a second), "crashing", "unstartable"
     QTest::addColumn<QString>("says");  // part of the error box; empty: the converted store opens
     const QString refused = QStringLiteral("tarvix-db convert Dictionar.mdb");
     QTest::newRow("older Access file, Nu") << "header" << 4 << vbNo << "found" << refused;
     QTest::newRow("Jet 4 dictionary, Nu") << "dictionary" << 4 << vbNo << "found" << refused;
-    QTest::newRow("Jet 3 dictionary, Da") << "dictionary" << 3 << vbYes << "found" << "";
-    QTest::newRow("Jet 4 dictionary, Da, slow") << "dictionary" << 4 << vbYes << "slow" << "";
+    QTest::newRow("Jet 3 dictionary, Da") << "dictionary" << 3 << vbYes << "found"
+                                          << "";
+    QTest::newRow("Jet 4 dictionary, Da, slow") << "dictionary" << 4 << vbYes << "slow"
+                                                << "";
     QTest::newRow("Jet 4 file without the dictionary's tables, Da")
-        << "foreign" << 4 << vbYes << "found" << "Mesajul programului tarvix-db:\nFișierul „Dictionar.mdb” nu are tabela „tblDictionar”";
-    QTest::newRow("older Access file, Da") << "header" << 4 << vbYes << "found" << "este deteriorat sau trunchiat";
-    QTest::newRow("tarvix-db nowhere, Da") << "dictionary" << 4 << vbYes << "nowhere" << "Programul tarvix-db, care face";
-    QTest::newRow("tarvix-db killed, Da") << "dictionary" << 4 << vbYes << "crashing" << "s-a oprit neașteptat";
-    QTest::newRow("tarvix-db cannot start, Da") << "dictionary" << 4 << vbYes << "unstartable" << "nu a putut fi pornit";
+        << "foreign" << 4 << vbYes << "found"
+        << "Mesajul programului tarvix-db:\nFișierul „Dictionar.mdb” nu are tabela „tblDictionar”";
+    QTest::newRow("older Access file, Da") << "header" << 4 << vbYes << "found"
+                                           << "este deteriorat sau trunchiat";
+    QTest::newRow("tarvix-db nowhere, Da") << "dictionary" << 4 << vbYes << "nowhere"
+                                           << "Programul tarvix-db, care face";
+    QTest::newRow("tarvix-db killed, Da") << "dictionary" << 4 << vbYes << "crashing"
+                                          << "s-a oprit neașteptat";
+    QTest::newRow("tarvix-db cannot start, Da") << "dictionary" << 4 << vbYes << "unstartable"
+                                                << "nu a putut fi pornit";
 }
 
 void StartupTest::olderAccessFileIsOfferedForConversion()
@@ -315,7 +324,8 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
         qputenv("PATH", QFile::encodeName(store.folder()));
     } else if (tool != "found") {
         const QString standIn = bin.filePath("tarvix-db");
-        test::writeFile(standIn, tool == "slow"       ? "#!/bin/sh\nsleep 1\nexec '" + QFile::encodeName(FindTarvixDb()) + "' \"$@\"\n"
+        test::writeFile(standIn, tool == "slow"
+                                     ? "#!/bin/sh\nsleep 1\nexec '" + QFile::encodeName(FindTarvixDb()) + "' \"$@\"\n"
                                  : tool == "crashing" ? QByteArray("#!/bin/sh\nkill -KILL $$\n")
                                                       : QByteArray("#!/nonexistent/sh\n"));
         QVERIFY(QFile::setPermissions(standIn, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -339,8 +349,8 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
     progressProbe.setSingleShot(true);
     QObject::connect(&progressProbe, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog && dialog->isVisible() && dialog->isModal()
-                                                                  && dialog->findChildren<QPushButton*>().isEmpty())
+            if (auto* dialog = qobject_cast<QProgressDialog*>(w);
+                dialog && dialog->isVisible() && dialog->isModal() && dialog->findChildren<QPushButton*>().isEmpty())
                 progressShown = dialog->labelText();
     });
     progressProbe.start(800);
@@ -349,7 +359,8 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
     QVERIFY(boxes_.count() >= 1);
     const test::Box& question = boxes_.boxes[0];
     QCOMPARE(question.style, vbYesNo + vbQuestion);
-    QVERIFY2(question.text.contains("„Dictionar.mdb”") && question.text.contains(QDir::toNativeSeparators(store.folder()))
+    QVERIFY2(question.text.contains("„Dictionar.mdb”")
+                 && question.text.contains(QDir::toNativeSeparators(store.folder()))
                  && question.text.contains("Originalul se păstrează neschimbat"),
              qPrintable(question.text));
     QVERIFY(clock.Enabled());
@@ -379,12 +390,13 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
     QCOMPARE(store.count("tblLegatura"), 3);
 
     QString words, chapters;
-    whileModal(logo.MainWindow(),
-               [&] {
-                   words = logo.MainWindow().control<Label>("Label4").Caption();
-                   chapters = logo.MainWindow().control<Label>("Label5").Caption();
-               },
-               [&] { logo.Form_Click(); });
+    whileModal(
+        logo.MainWindow(),
+        [&] {
+            words = logo.MainWindow().control<Label>("Label4").Caption();
+            chapters = logo.MainWindow().control<Label>("Label5").Caption();
+        },
+        [&] { logo.Form_Click(); });
     QCOMPARE(words, QStringLiteral("3"));
     QCOMPARE(chapters, QStringLiteral("2"));
     QCOMPARE(boxes_.count(), 1);
