@@ -40,6 +40,7 @@ void Recordset::load(const QString& sql, const std::vector<Variant>& params)
     rowids_.clear();
     // Most results are a few dozen rows: one allocation before the first row instead of several.
     cells_.reserve(static_cast<std::size_t>(std::max(count - first, 0)) * 32);
+    texts_.reserve(1024);
     while (st.step()) {
         for (int c = first; c < count; ++c)
             cells_.push_back(readCell(st, c));
@@ -68,7 +69,7 @@ Recordset::Cell Recordset::readCell(const Statement& st, int c)
         cell.type = Cell::Type::Text;
         cell.offset = static_cast<std::uint64_t>(texts_.size());
         cell.length = static_cast<std::uint32_t>(utf8.size());
-        texts_.append(utf8);
+        texts_.append(utf8.data(), static_cast<std::size_t>(utf8.size()));
         break;
     }
     }
@@ -82,7 +83,7 @@ Variant Recordset::cell(std::size_t row, std::size_t column) const
     case Cell::Type::Integer: return Variant(c.integer);
     case Cell::Type::Real: return Variant(c.real);
     case Cell::Type::Text:
-        return Variant(QString::fromUtf8(texts_.constData() + c.offset, static_cast<qsizetype>(c.length)));
+        return Variant(QString::fromUtf8(texts_.data() + c.offset, static_cast<qsizetype>(c.length)));
     case Cell::Type::Null: break;
     }
     return Variant();
@@ -338,7 +339,7 @@ void Recordset::Close()
     cells_.clear();
     cells_.shrink_to_fit();
     texts_.clear();
-    texts_.squeeze();
+    texts_.shrink_to_fit();
     rowids_.clear();
 }
 

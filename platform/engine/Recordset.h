@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tarvix {
@@ -93,7 +94,7 @@ private:
         };
     };
     std::vector<Cell> cells_;
-    QByteArray texts_;
+    std::string texts_;  // plain appends: cheaper than QByteArray's insert path per cell
     std::size_t rowCount() const { return names_.empty() ? 0 : cells_.size() / names_.size(); }
     Variant cell(std::size_t row, std::size_t column) const;
     // Column c of the statement's current row as a cell.
