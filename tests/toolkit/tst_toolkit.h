@@ -188,6 +188,11 @@ private slots:
     void keyPressReplacesOrDrops();
     void backspacePassesKeyPressAndDeletes();
     void typingStopsAtMaxLength();
+    void textFromCodeIsNotCut_data();
+    void textFromCodeIsNotCut();
+    void pasteKeepsCharactersWhole();
+    void disabledFocusGoesBack_data();
+    void disabledFocusGoesBack();
     void pasteSkipsKeyPress();
     void enterClicksDefaultWithoutMovingFocus();
     void enterOnFocusedButtonClicksThatButton();
