@@ -7,6 +7,8 @@ namespace tarvix {
 namespace {
 // The older engine's number for a repeated unique value, beside its own 3022.
 constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
+// List positions are 16-bit: one more row and no list could show the table again.
+constexpr std::int32_t kMaxRows = 32767;
 
 QString U(const char* utf8)
 {
@@ -50,6 +52,8 @@ void Editor::List1_Click()
 
 void Editor::Command1_Click()
 {
+    if (TableFull())
+        return;
     if (cfg.clearTextBeforeEdit) {
         Text1.setText(QString());
         Command3.setDefault(true);
@@ -204,6 +208,16 @@ bool Editor::SeekSelectedRow()
     while (!rs->Eof() && rs->Fields(keyField).Value.ToInt32() != key)
         rs->MoveNext();
     return !rs->Eof() && rs->Fields(U(cfg.textField)).Value.ToText() == text;
+}
+
+bool Editor::TableFull()
+{
+    rs = Global::db->OpenRecordset(U(cfg.table));
+    const bool full = rs->RecordCount() >= kMaxRows;
+    rs->Close();
+    if (full)
+        MsgBox(QString::fromUtf8(cfg.fullText).arg(kMaxRows), vbExclamation, QStringLiteral("Tabelã plinã."));
+    return full;
 }
 
 void Editor::OpenTable()
