@@ -50,10 +50,17 @@ bool IsJetFile(const QString& path)
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
 {
     const QFileInfo info(QDir::current(), name);
-    if (!info.exists() || info.isDir())
+    if (info.isDir())
         throw EngineError(
             err::FileNotFound,
             QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
+    // A first run meets this: say how to make the store, not only that it is missing.
+    if (!info.exists())
+        throw EngineError(err::FileNotFound,
+                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”. În acest dosar, comanda "
+                                         "„tarvix-db create %1” face o bază de date goală, iar „tarvix-db sample "
+                                         "%1” una cu dicționarul de exemplu.")
+                              .arg(info.fileName(), describeFolder(info)));
     if (!info.isReadable())
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
                                                           "lipsește permisiunea.")

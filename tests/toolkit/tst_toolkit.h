@@ -232,6 +232,8 @@ private slots:
     void comboTextSelectsItem();
     void comboTextOfNoItemIsAnError();
     void comboUserPickRaisesClick();
+    void comboOpensAsAScrollingList();
+    void emptyListShowsTheFocus();
     void errorInHandlerShowsOneBoxAndEnds_data();
     void errorInHandlerShowsOneBoxAndEnds();
     void errorInNestedEventStopsOuterHandler();

@@ -1,6 +1,8 @@
 // Lists and combos: order, items and their data, selection.
 #include "tst_toolkit.h"
 
+#include <QScrollBar>
+
 void TstToolkit::sortedListRomanianOrder_data()
 {
     QTest::addColumn<QStringList>("added");
@@ -317,5 +319,46 @@ void TstToolkit::comboUserPickRaisesClick()
     QTest::keyClick(combo, Qt::Key_Down);
     QCOMPARE(f.log, QStringList({"Combo1_Click 1"}));
     QCOMPARE(f.Combo1.Text(), QString("B"));
+    f.Unload();
+}
+
+void TstToolkit::comboOpensAsAScrollingList()
+{
+    MainForm f;
+    open(f);
+    for (int i = 0; i < 40; ++i)
+        f.Combo1.AddItem(QStringLiteral("CAPITOLUL %1").arg(i, 2, 10, QLatin1Char('0')));
+    f.Combo1.setListIndex(0);
+    auto* combo = static_cast<QComboBox*>(f.Combo1.widget());
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const int rows = view->viewport()->height() / view->sizeHintForRow(0);
+    QVERIFY2(rows >= 8 && rows <= 12, qPrintable(QString::number(rows)));
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    combo->hidePopup();
+    f.Unload();
+}
+
+void TstToolkit::emptyListShowsTheFocus()
+{
+    MainForm f;
+    open(f);
+    auto* view = static_cast<QListView*>(f.List1.widget());
+    const auto marked = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 160;
+        return dark;
+    };
+    QCOMPARE(f.List1.ListCount(), std::int16_t(0));
+    QCOMPARE(marked(), 0);
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QVERIFY(marked() > 20);
+    f.Text1.SetFocus();
+    QCOMPARE(marked(), 0);
     f.Unload();
 }

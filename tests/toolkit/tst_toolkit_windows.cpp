@@ -1,6 +1,8 @@
 // Windows: modal Show, activation, loading and unloading, focus, timers.
 #include "tst_toolkit.h"
 
+#include <QStyle>
+
 void TstToolkit::modalShowActivatesOpenerAgain()
 {
     MainForm f;
@@ -65,7 +67,7 @@ void TstToolkit::realMessageBoxButtonsAreRomanian()
     QFETCH(QStringList, buttons);
     QFETCH(QMessageBox::Icon, icon);
     QStringList seen;
-    QString title, defaultText;
+    QString title, defaultText, shownText;
     QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -74,12 +76,24 @@ void TstToolkit::realMessageBoxButtonsAreRomanian()
             seen << b->text();
         title = box->windowTitle();
         seenIcon = box->icon();
+        shownText = box->text();
         defaultText = box->defaultButton()->text();
         for (auto* b : box->buttons())
             if (b->text() == buttons.last())
                 b->click();
     });
-    const int answer = MsgBox("Text", style, "Titlu");
+    const QString question = QStringLiteral(
+        "Sunteti sigur cã doriti sã stergeti capitolul 'POINTERI SI ALOCARE DINAMICA' din baza de date ?");
+    const int answer = MsgBox(question, style, "Titlu");
+    // The lines break between words, never inside the quoted title.
+    QCOMPARE(shownText, QString(question).replace(QStringLiteral("POINTERI SI ALOCARE DINAMICA"),
+                                                  QStringLiteral("POINTERI\u00A0SI\u00A0ALOCARE\u00A0DINAMICA")));
+    // Drawn at the density asked for, not scaled up from a small picture.
+    const auto kind = icon == QMessageBox::Warning    ? QStyle::SP_MessageBoxWarning
+                      : icon == QMessageBox::Critical ? QStyle::SP_MessageBoxCritical
+                                                      : QStyle::SP_MessageBoxQuestion;
+    const QPixmap sharp = QApplication::style()->standardIcon(kind).pixmap(QSize(32, 32), 2.0);
+    QCOMPARE(sharp.size(), QSize(64, 64));
     std::sort(seen.begin(), seen.end());
     QStringList expected = buttons;
     std::sort(expected.begin(), expected.end());

@@ -727,6 +727,12 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     QCOMPARE(boxes_.boxes.size(), std::size_t(1));
     QVERIFY2(boxes_.boxes[0].text.contains(QString::number(number)), qPrintable(boxes_.boxes[0].text));
     QVERIFY2(boxes_.boxes[0].text.contains("Dictionar.mdb"), qPrintable(boxes_.boxes[0].text));
+    // A missing store: where it was looked for, and the two ways to make one.
+    if (contents.isEmpty())
+        for (const QString& part :
+             {QDir::toNativeSeparators(QDir(s.folder()).absolutePath()),
+              QStringLiteral("„tarvix-db create Dictionar.mdb”"), QStringLiteral("„tarvix-db sample Dictionar.mdb”")})
+            QVERIFY2(boxes_.boxes[0].text.contains(part), qPrintable(boxes_.boxes[0].text));
     QCOMPARE(end_.statuses().size(), std::size_t(1));
     QVERIFY(end_.statuses()[0] != 0);
     QVERIFY(ErrorRaised());
