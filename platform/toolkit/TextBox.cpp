@@ -15,14 +15,24 @@ namespace tarvix {
 
 namespace detail {
 
-// Qt cuts a paste at the box's limit even between the two halves of a
-// character outside the BMP: the lone half is dropped.
+// What the user types or pastes stops at MaxLength, or at the length of a
+// longer text written by code, so such a text takes nothing more until it is
+// shorter than the limit; and Qt's cut at the limit never leaves half of a
+// character outside the BMP.
 class WholeCharacters : public QValidator {
 public:
     WholeCharacters(TextBox& box, QObject* parent) : QValidator(parent), box_(box) {}
     State validate(QString& input, int& pos) const override
     {
-        if (!box_.fromCode_ && pos > 0 && pos <= input.size() && input.at(pos - 1).isHighSurrogate()
+        if (box_.fromCode_)
+            return Acceptable;
+        const qsizetype allowed = std::max<qsizetype>(box_.limit(), box_.lastText_.size());
+        if (input.size() > allowed) {
+            const qsizetype cut = std::min<qsizetype>(input.size() - allowed, pos);
+            input.remove(pos - cut, cut);
+            pos -= static_cast<int>(cut);
+        }
+        if (pos > 0 && pos <= input.size() && input.at(pos - 1).isHighSurrogate()
             && (pos == input.size() || !input.at(pos).isLowSurrogate())) {
             input.remove(pos - 1, 1);
             --pos;

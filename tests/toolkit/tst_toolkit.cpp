@@ -135,6 +135,17 @@ void TstToolkit::textFromCodeIsNotCut()
     QTest::keyClicks(edit(f.Text1), "x");
     QCOMPARE(f.Text1.Text(), text);
     QVERIFY(!f.log.contains("Text1_Change"));
+    // Shortened by the user it still takes nothing until it is shorter than the limit.
+    QTest::keyClick(edit(f.Text1), Qt::Key_Backspace);
+    const QString shortened = f.Text1.Text();
+    QTest::keyClicks(edit(f.Text1), "x");
+    QCOMPARE(f.Text1.Text(), shortened);
+    edit(f.Text1)->setSelection(0, static_cast<int>(shortened.size()) - 3);
+    QTest::keyClick(edit(f.Text1), Qt::Key_Delete);
+    edit(f.Text1)->end(false);
+    QTest::keyClicks(edit(f.Text1), "xyz");
+    QCOMPARE(f.Text1.Text().size(), 5);
+    QVERIFY(f.Text1.Text().endsWith("xy"));
     // A shorter text from code brings the limit back.
     f.Text1.setText("ab");
     QTest::keyClicks(edit(f.Text1), "cdefgh");
