@@ -57,9 +57,10 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
     // A first run meets this: say how to make the store, not only that it is missing.
     if (!info.exists())
         throw EngineError(err::FileNotFound,
-                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”. În acest dosar, comanda "
-                                         "„tarvix-db create %1” face o bază de date goală, iar „tarvix-db sample "
-                                         "%1” una cu dicționarul de exemplu.")
+                          // Each command on a line of its own, whole, ready to be copied into a terminal.
+                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.\nÎntr-un terminal deschis în "
+                                         "acest dosar, comanda\ntarvix-db create %1\nface o bază de date goală, "
+                                         "iar comanda\ntarvix-db sample %1\nuna cu dicționarul de exemplu.")
                               .arg(info.fileName(), describeFolder(info)));
     if (!info.isReadable())
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "

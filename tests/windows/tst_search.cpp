@@ -729,9 +729,9 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     QVERIFY2(boxes_.boxes[0].text.contains("Dictionar.mdb"), qPrintable(boxes_.boxes[0].text));
     // A missing store: where it was looked for, and the two ways to make one.
     if (contents.isEmpty())
-        for (const QString& part :
-             {QDir::toNativeSeparators(QDir(s.folder()).absolutePath()),
-              QStringLiteral("„tarvix-db create Dictionar.mdb”"), QStringLiteral("„tarvix-db sample Dictionar.mdb”")})
+        for (const QString& part : {QDir::toNativeSeparators(QDir(s.folder()).absolutePath()),
+                                    QStringLiteral("\ntarvix-db create Dictionar.mdb\n"),
+                                    QStringLiteral("\ntarvix-db sample Dictionar.mdb\n")})
             QVERIFY2(boxes_.boxes[0].text.contains(part), qPrintable(boxes_.boxes[0].text));
     QCOMPARE(end_.statuses().size(), std::size_t(1));
     QVERIFY(end_.statuses()[0] != 0);
