@@ -91,6 +91,9 @@ void Editor::Command3_Click()
         Command1.setDefault(true);
         return;
     }
+    // Adding (Save is the default button only then): another copy may have filled the table since Add.
+    if (Command3.Default() && TableFull())
+        return;
     if (cfg.fieldOutsideHandler)
         rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
     try {
@@ -212,9 +215,10 @@ bool Editor::SeekSelectedRow()
 
 bool Editor::TableFull()
 {
-    rs = Global::db->OpenRecordset(U(cfg.table));
-    const bool full = rs->RecordCount() >= kMaxRows;
-    rs->Close();
+    // A recordset of its own: at a save, rs holds the pending row.
+    const auto table = Global::db->OpenRecordset(U(cfg.table));
+    const bool full = table->RecordCount() >= kMaxRows;
+    table->Close();
     if (full)
         MsgBox(QString::fromUtf8(cfg.fullText).arg(kMaxRows), vbExclamation, QStringLiteral("Tabelã plinã."));
     return full;

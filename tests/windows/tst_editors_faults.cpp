@@ -293,6 +293,30 @@ private slots:
         QCOMPARE(s.boxes.size(), std::size_t(2));
     }
 
+    void tableFilledDuringAdd_data() { bothEditors(); }
+    void tableFilledDuringAdd()
+    {
+        QFETCH(bool, words);
+        const Info in = info(words);
+        fill(in, 32766);
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(e->Command1);
+            s.add(in, "DE ALTUNDEVA");  // another copy takes the last place
+            type(e->Text1.widget(), "nou");
+            click(e->Command3);
+            QCOMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(s.boxes[0].title, QStringLiteral("Tabelã plinã."));
+            QCOMPARE(s.store->count(in.table), std::int64_t(32767));
+            // Still adding, with the typed text: the user can only cancel.
+            QCOMPARE(stateOf(*e, words), QStringLiteral("adding"));
+            QCOMPARE(e->Text1.Text(), QStringLiteral("NOU"));
+            click(e->Command4);
+            QCOMPARE(stateOf(*e, words), QStringLiteral("browsing"));
+            QCOMPARE(e->List1.ListCount(), std::int16_t(32767));
+        });
+    }
+
     void longTextSavedWhole_data() { bothEditors(); }
     void longTextSavedWhole()
     {
