@@ -13,40 +13,28 @@ namespace tarvix::detail {
 
 namespace {
 
-// A rectangle of one device pixel lines, kept inside the widget's pixels at
-// any scale, so no side is rounded away at 1.5.
-// Centres of the first and last device pixels a rectangle covers, so lines
-// one device pixel wide stay inside the widget at any scale (none is lost at 1.5).
-struct Edges {
-    Edges(const QPainter* painter, const QRect& r)
+// Lines one device pixel thick, filled as rectangles of whole device pixels
+// inside the widget, so no side is rounded away or clipped at 1.5 or 2.
+class DeviceLines {
+public:
+    DeviceLines(QPainter* painter, const QRect& r, const QColor& colour) : painter_(painter), colour_(colour)
     {
         const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        half = 0.5 / dpr;
-        left = r.left() + half;
-        top = r.top() + half;
-        right = r.left() + (std::floor(r.width() * dpr) - 0.5) / dpr;
-        bottom = r.top() + (std::floor(r.height() * dpr) - 0.5) / dpr;
+        px = 1.0 / dpr;
+        left = r.left();
+        top = r.top();
+        right = r.left() + std::floor(r.width() * dpr) / dpr - px;
+        bottom = r.top() + std::floor(r.height() * dpr) / dpr - px;
     }
-    qreal half, left, top, right, bottom;
+    void across(qreal y, qreal x1, qreal x2) { painter_->fillRect(QRectF(x1, y, x2 - x1 + px, px), colour_); }
+    void down(qreal x, qreal y1, qreal y2) { painter_->fillRect(QRectF(x, y1, px, y2 - y1 + px), colour_); }
+
+    qreal px, left, top, right, bottom;
+
+private:
+    QPainter* painter_;
+    QColor colour_;
 };
-
-void line(QPainter* painter, qreal x1, qreal y1, qreal x2, qreal y2)
-{
-    painter->drawLine(QPointF(x1, y1), QPointF(x2, y2));
-}
-
-void drawWholeRect(QPainter* painter, const QRect& r, const QColor& colour)
-{
-    const Edges e(painter, r);
-    painter->save();
-    painter->setPen(QPen(colour, 0));  // cosmetic: one device pixel at any scale
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    line(painter, e.left, e.top, e.right, e.top);
-    line(painter, e.left, e.bottom, e.right, e.bottom);
-    line(painter, e.left, e.top, e.left, e.bottom);
-    line(painter, e.right, e.top, e.right, e.bottom);
-    painter->restore();
-}
 
 }  // namespace
 
@@ -54,7 +42,11 @@ void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
                                  const QWidget* widget) const
 {
     if (element == PE_Frame) {
-        drawWholeRect(painter, option->rect, option->palette.color(QPalette::Mid));
+        DeviceLines l(painter, option->rect, option->palette.color(QPalette::Mid));
+        l.across(l.top, l.left, l.right);
+        l.across(l.bottom, l.left, l.right);
+        l.down(l.left, l.top, l.bottom);
+        l.down(l.right, l.top, l.bottom);
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -72,24 +64,22 @@ void ProgramStyle::drawComplexControl(ComplexControl control, const QStyleOption
     // The painter's own font, which is what the caption is drawn in.
     const QFontMetrics fm = painter->fontMetrics();
     const QRect r = box->rect;
-    const Edges e(painter, r);
-    const qreal lineY = r.top() + fm.height() / 2 + e.half;
-    painter->setPen(QPen(box->palette.color(QPalette::Mid), 0));
-    painter->setRenderHint(QPainter::Antialiasing, false);
+    DeviceLines l(painter, r, box->palette.color(QPalette::Mid));
+    const qreal lineY = r.top() + fm.height() / 2;
     // Left, bottom and right sides, then the top in two pieces around the caption.
-    line(painter, e.left, lineY, e.left, e.bottom);
-    line(painter, e.left, e.bottom, e.right, e.bottom);
-    line(painter, e.right, lineY, e.right, e.bottom);
+    l.down(l.left, lineY, l.bottom);
+    l.across(l.bottom, l.left, l.right);
+    l.down(l.right, lineY, l.bottom);
     if (box->text.isEmpty()) {
-        line(painter, e.left, lineY, e.right, lineY);
+        l.across(lineY, l.left, l.right);
     } else {
         const int textLeft = r.left() + kCaptionIndent;
         // One pixel more than the rounded advance, or a caption that fits is shortened.
         const int full = fm.horizontalAdvance(box->text) + 1;
         const int textWidth = std::min(full, r.width() - 2 * kCaptionIndent);
         const QRect textRect(textLeft, r.top(), textWidth, fm.height());
-        line(painter, e.left, lineY, textLeft - 2, lineY);
-        line(painter, textRect.right() + 3, lineY, e.right, lineY);
+        l.across(lineY, l.left, textLeft - 3);
+        l.across(lineY, textRect.right() + 3, l.right);
         painter->setPen(box->palette.color(box->state & State_Enabled ? QPalette::Active : QPalette::Disabled,
                                            QPalette::WindowText));
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,

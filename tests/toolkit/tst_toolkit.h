@@ -234,6 +234,9 @@ private slots:
     void comboUserPickRaisesClick();
     void comboOpensAsAScrollingList();
     void emptyListShowsTheFocus();
+    void listBorderWholeAtAnyScale_data();
+    void listBorderWholeAtAnyScale();
+    void frameCaptionSitsOnTheBorder();
     void errorInHandlerShowsOneBoxAndEnds_data();
     void errorInHandlerShowsOneBoxAndEnds();
     void errorInNestedEventStopsOuterHandler();

@@ -362,3 +362,35 @@ void TstToolkit::emptyListShowsTheFocus()
     QCOMPARE(marked(), 0);
     f.Unload();
 }
+
+void TstToolkit::listBorderWholeAtAnyScale_data()
+{
+    QTest::addColumn<qreal>("scale");
+    for (qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0})
+        QTest::addRow("%g", scale) << scale;
+}
+
+void TstToolkit::listBorderWholeAtAnyScale()
+{
+    QFETCH(qreal, scale);
+    MainForm f;
+    open(f);
+    QWidget* list = f.List1.widget();
+    const int w = static_cast<int>(list->width() * scale);
+    const int h = static_cast<int>(list->height() * scale);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    list->render(&image);
+    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 250; };
+    // Every device pixel of the four sides, the last ones included.
+    for (int x = 0; x < w; x += 7) {
+        QVERIFY2(inked(x, 0), qPrintable(QStringLiteral("top at %1").arg(x)));
+        QVERIFY2(inked(x, h - 1), qPrintable(QStringLiteral("bottom at %1").arg(x)));
+    }
+    for (int y = 0; y < h; y += 7) {
+        QVERIFY2(inked(0, y), qPrintable(QStringLiteral("left at %1").arg(y)));
+        QVERIFY2(inked(w - 1, y), qPrintable(QStringLiteral("right at %1").arg(y)));
+    }
+    f.Unload();
+}

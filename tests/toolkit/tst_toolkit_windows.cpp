@@ -234,3 +234,26 @@ void TstToolkit::timerStopsWithItsWindow()
     QTest::qWait(100);
     QCOMPARE(f.ticks, after);
 }
+
+void TstToolkit::frameCaptionSitsOnTheBorder()
+{
+    MainForm f;
+    open(f);
+    QWidget* frame = f.find("Frame2")->widget();
+    const QImage image = frame->grab().toImage();
+    const int middle = frame->fontMetrics().height() / 2;
+    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 250; };
+    // The top line runs through the caption's middle, on both sides of it, with a gap before the caption.
+    QVERIFY(inked(1, middle));
+    QVERIFY(inked(image.width() - 3, middle));
+    QVERIFY(!inked(5, middle));
+    // Nothing above it: the caption is not inside a frame drawn from the top edge.
+    for (int x = 0; x < image.width(); ++x)
+        QVERIFY2(!inked(x, 0), qPrintable(QString::number(x)));
+    // The caption's letters cross the line's row.
+    int letters = 0;
+    for (int x = 8; x < 50; ++x)
+        letters += qGray(image.pixel(x, middle)) < 128;
+    QVERIFY(letters > 0);
+    f.Unload();
+}
