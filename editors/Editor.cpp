@@ -7,6 +7,8 @@ namespace tarvix {
 namespace {
 // The older engine's number for a repeated unique value, beside its own 3022.
 constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
+// List positions are 16-bit: one more row and no list could show the table again.
+constexpr std::int32_t kMaxRows = 32767;
 
 QString U(const char* utf8)
 {
@@ -50,6 +52,8 @@ void Editor::List1_Click()
 
 void Editor::Command1_Click()
 {
+    if (TableFull())
+        return;
     if (cfg.clearTextBeforeEdit) {
         Text1.setText(QString());
         Command3.setDefault(true);
@@ -87,6 +91,9 @@ void Editor::Command3_Click()
         Command1.setDefault(true);
         return;
     }
+    // Adding (Save is the default button only then): another copy may have filled the table since Add.
+    if (Command3.Default() && TableFull())
+        return;
     if (cfg.fieldOutsideHandler)
         rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
     try {
@@ -204,6 +211,17 @@ bool Editor::SeekSelectedRow()
     while (!rs->Eof() && rs->Fields(keyField).Value.ToInt32() != key)
         rs->MoveNext();
     return !rs->Eof() && rs->Fields(U(cfg.textField)).Value.ToText() == text;
+}
+
+bool Editor::TableFull()
+{
+    // A recordset of its own: at a save, rs holds the pending row.
+    const auto table = Global::db->OpenRecordset(U(cfg.table));
+    const bool full = table->RecordCount() >= kMaxRows;
+    table->Close();
+    if (full)
+        MsgBox(QString::fromUtf8(cfg.fullText).arg(kMaxRows), vbExclamation, QStringLiteral("Tabelã plinã."));
+    return full;
 }
 
 void Editor::OpenTable()

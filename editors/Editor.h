@@ -18,6 +18,7 @@ struct EditorConfig {
     const char* blankText;  // warning for a blank save, and its title
     const char* blankTitle;
     const char* duplicateText;  // warning when the store refuses a repeated text
+    const char* fullText;       // warning when Add would give the list more rows than it can hold
     // The delete question: first + text + second + third.
     const char* deleteFirst;
     const char* deleteSecond;
@@ -77,6 +78,8 @@ private:
     void SetEditMode();
     void SetBrowseMode();
     void OpenTable();
+    // True, after telling the user, when the table already has as many rows as the list can hold.
+    bool TableFull();
 };
 
 }  // namespace tarvix

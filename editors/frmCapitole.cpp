@@ -44,6 +44,8 @@ const EditorConfig kConfig{
     .blankText = "Nu ati introdus numele capitolului. Salvarea a fost anulatã !",
     .blankTitle = "Capitol vid.",
     .duplicateText = "Acest capitol existã deja în baza de date !",
+    .fullText =
+        "Lista poate cuprinde cel mult %1 de capitole si le are pe toate. Stergeti un capitol înainte de a adãuga altul.",
     .deleteFirst = "Sunteti sigur cã doriti sã stergeti capitolul '",
     .deleteSecond = "' din baza de date ",
     .deleteThird = "împreunã cu toate referintele lui la anumite cuvinte ?",

@@ -49,6 +49,8 @@ const EditorConfig kConfig{
     .blankText = "Nu ati introdus cuvântul. Salvarea a fost anulatã !",
     .blankTitle = "Cuvânt vid.",
     .duplicateText = "Acest cuvânt existã deja în dictionar !",
+    .fullText =
+        "Lista poate cuprinde cel mult %1 de cuvinte si le are pe toate. Stergeti un cuvânt înainte de a adãuga altul.",
     .deleteFirst = "Sunteti sigur cã doriti sã stergeti cuvântul '",
     .deleteSecond = "' din dictionar ",
     .deleteThird = "împreunã cu toate referintele lui la capitole ?",

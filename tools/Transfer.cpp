@@ -17,10 +17,14 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 namespace tarvix::tool {
 
 namespace {
+
+// The windows' lists hold at most this many words or chapters.
+constexpr long long kMaxRows = 32767;
 
 // 32,767 rows of 255 characters take about 25 MiB; twice that is no dictionary.
 constexpr qint64 kMaxCsvBytes = 64LL * 1024 * 1024;
@@ -396,6 +400,25 @@ int RunImport(const QString& file, const QString& dir)
         im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", kChapterMax, storeChapters, im.content.chapters,
                  knownChapters);
         im.links(tables[2], knownWords, knownChapters, storeLinks);
+
+        const std::tuple<const char*, long long, long long, const char*, const char*> sizes[] = {
+            {"tblDictionar", storeWords.size(), im.content.words.size(), "cuvinte", kWordsCsv},
+            {"tblCapitol", storeChapters.size(), im.content.chapters.size(), "capitole", kChaptersCsv},
+        };
+        for (const auto& [table, had, added, what, csv] : sizes)
+            if (had + added > kMaxRows)
+                throw Failure{exitcode::Refused,
+                              QStringLiteral("Importul a fost refuzat: tabela „%1” ar avea %2 de %3 (are %4, iar "
+                                             "%5 aduce %6), dar ferestrele programului pot lista cel mult %7. Baza "
+                                             "de date „%8” nu a fost schimbată.")
+                                  .arg(QLatin1String(table))
+                                  .arg(had + added)
+                                  .arg(QLatin1String(what))
+                                  .arg(had)
+                                  .arg(QLatin1String(csv))
+                                  .arg(added)
+                                  .arg(kMaxRows)
+                                  .arg(file)};
 
         if (im.issues.empty()) {
             AppendContent(*db, im.content);

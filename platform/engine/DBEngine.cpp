@@ -50,10 +50,18 @@ bool IsJetFile(const QString& path)
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
 {
     const QFileInfo info(QDir::current(), name);
-    if (!info.exists() || info.isDir())
+    if (info.isDir())
         throw EngineError(
             err::FileNotFound,
             QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
+    // A first run meets this: say how to make the store, not only that it is missing.
+    if (!info.exists())
+        throw EngineError(err::FileNotFound,
+                          // Each command on a line of its own, whole, ready to be copied into a terminal.
+                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.\nÎntr-un terminal deschis în "
+                                         "acest dosar, comanda\ntarvix-db create %1\nface o bază de date goală, "
+                                         "iar comanda\ntarvix-db sample %1\nuna cu dicționarul de exemplu.")
+                              .arg(info.fileName(), describeFolder(info)));
     if (!info.isReadable())
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
                                                           "lipsește permisiunea.")

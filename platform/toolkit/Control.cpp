@@ -31,8 +31,12 @@ void Control::setEnabled(bool on)
 
 void Control::applyEnabled()
 {
-    if (widget_)
-        widget_->setEnabled(enabled_);
+    if (!widget_)
+        return;
+    // Qt would hand the focus to the next control, often a button that Enter then presses.
+    if (!enabled_)
+        form_.returnFocusFrom(*this);
+    widget_->setEnabled(enabled_);
 }
 
 bool Control::Visible() const

@@ -253,6 +253,7 @@ void Form::finishUnload() noexcept
             t->formLoaded(false);
     loaded_ = false;
     shown_ = false;
+    focusHistory_.clear();
     if (window_) {
         window_->hide();
         window_->setWindowModality(Qt::NonModal);

@@ -73,6 +73,7 @@ protected:
 
 private:
     friend class detail::FormWindow;
+    friend class Control;
     friend class CommandButton;
     friend class TextBox;
     void buildControls(std::span<const ControlDef> controls);
@@ -81,6 +82,11 @@ private:
     void centre();
     void raiseActivate();
     void pressEnter(QWidget* from);
+    // The focus came to this widget: it becomes the latest of the window's focus history.
+    void noteFocus(QWidget* to);
+    // Before a control that holds the focus is disabled: the focus goes back to
+    // the control that had it before, never to a button.
+    void returnFocusFrom(const Control& leaving);
     void pressEscape();
     void pressButton(QWidget* button);
     void closeBox();
@@ -93,6 +99,7 @@ private:
     std::unique_ptr<detail::FormWindow> window_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<Control*> tabOrder_;
+    std::vector<Control*> focusHistory_;  // oldest first, each control once
     bool loaded_ = false;
     bool everLoaded_ = false;
     bool shown_ = false;

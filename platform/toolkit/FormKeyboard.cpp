@@ -108,6 +108,42 @@ void Form::focusFirst()
     window_->setFocus(Qt::OtherFocusReason);
 }
 
+void Form::noteFocus(QWidget* to)
+{
+    for (const auto& c : controls_) {
+        if (c->widget_ != to)
+            continue;
+        std::erase(focusHistory_, c.get());
+        focusHistory_.push_back(c.get());
+        return;
+    }
+}
+
+void Form::returnFocusFrom(const Control& leaving)
+{
+    if (!window_ || !leaving.widget_)
+        return;
+    QWidget* focus = window_->focusWidget();
+    if (!focus || (focus != leaving.widget_ && !leaving.widget_->isAncestorOf(focus)))
+        return;
+    const auto usable = [&](const Control* c) {
+        return c != &leaving && canTakeFocus(c->kind_) && c->kind_ != Kind::CommandButton && c->widget_
+               && !leaving.widget_->isAncestorOf(c->widget_) && c->widget_->isEnabled()
+               && c->widget_->isVisibleTo(window_.get());
+    };
+    Control* target = nullptr;
+    for (auto it = focusHistory_.rbegin(); it != focusHistory_.rend() && !target; ++it)
+        if (usable(*it))
+            target = *it;
+    for (auto it = tabOrder_.begin(); it != tabOrder_.end() && !target; ++it)
+        if (usable(*it))
+            target = *it;
+    if (target)
+        target->widget_->setFocus(Qt::OtherFocusReason);
+    else
+        window_->setFocus(Qt::OtherFocusReason);
+}
+
 void Form::pressButton(QWidget* button)
 {
     for (const auto& c : controls_) {

@@ -25,6 +25,8 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::FocusIn)
+        form_.noteFocus(qobject_cast<QWidget*>(watched));
     if (event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         const auto mods = ke->modifiers() & ~Qt::KeypadModifier;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QPainter>
 
 namespace tarvix {
 
@@ -171,6 +172,27 @@ public:
     }
 
 protected:
+    // An empty list shows that it has the focus by a focus rectangle where its first item would be.
+    void paintEvent(QPaintEvent* event) override
+    {
+        QListView::paintEvent(event);
+        if (!hasFocus() || !model() || model()->rowCount() > 0)
+            return;
+        // Drawn whether the focus came by key or by mouse: the style shows it only after a key.
+        QPainter painter(viewport());
+        painter.setPen(QPen(palette().color(QPalette::Text), 0, Qt::DotLine));
+        painter.drawRect(QRect(0, 0, viewport()->width() - 1, fontMetrics().height() + 1));
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QListView::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QListView::focusOutEvent(event);
+        viewport()->update();
+    }
     void showEvent(QShowEvent* event) override
     {
         QListView::showEvent(event);
@@ -231,6 +253,8 @@ ComboBox::ComboBox(Form& form, const ControlDef& def, QWidget* parent) : ListCon
     combo->setModel(model_.get());
     if (auto* popup = qobject_cast<QListView*>(combo->view()))
         popup->setUniformItemSizes(true);
+    // A scrolling list of ten rows, not every chapter down the screen.
+    combo->setMaxVisibleItems(10);
     detail::PlaceWidget(combo, def);
     detail::ApplyLook(combo, def.props, QPalette::Base);
     QObject::connect(combo, &QComboBox::activated, combo, [this](int row) { userPicked(row); });

@@ -1,13 +1,11 @@
 #include "platform/toolkit/Look.h"
 
 #include "platform/toolkit/Program.h"
+#include "platform/toolkit/ProgramStyle.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLibraryInfo>
-#include <QPainter>
-#include <QProxyStyle>
-#include <QStyleOption>
 #include <QTranslator>
 #include <QWidget>
 
@@ -86,24 +84,6 @@ public:
     }
 };
 
-// Frames are a thin line on the white window, not a tinted panel.
-class WhiteFrameStyle : public QProxyStyle {
-public:
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget) const override
-    {
-        if (element != PE_FrameGroupBox) {
-            QProxyStyle::drawPrimitive(element, option, painter, widget);
-            return;
-        }
-        painter->save();
-        painter->setPen(option->palette.color(QPalette::Mid));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
-        painter->restore();
-    }
-};
-
 // The program's font: MS Sans Serif where installed, else one of the same
 // width, so captions fit where the designer placed the counts beside them.
 QFont programFont()
@@ -134,7 +114,7 @@ void InstallLook()
         delete qtTexts;
         QCoreApplication::installTranslator(new RomanianQtTexts(qApp));
     }
-    QApplication::setStyle(new WhiteFrameStyle);
+    QApplication::setStyle(new detail::ProgramStyle);
     QFont font = programFont();
     font.setPointSizeF(8.25);
     font.setBold(false);

@@ -7,10 +7,42 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace tarvix {
 
 namespace detail {
+
+// What the user types or pastes stops at MaxLength, or at the length of a
+// longer text written by code, so such a text takes nothing more until it is
+// shorter than the limit; and Qt's cut at the limit never leaves half of a
+// character outside the BMP.
+class WholeCharacters : public QValidator {
+public:
+    WholeCharacters(TextBox& box, QObject* parent) : QValidator(parent), box_(box) {}
+    State validate(QString& input, int& pos) const override
+    {
+        if (box_.fromCode_)
+            return Acceptable;
+        const qsizetype allowed = std::max<qsizetype>(box_.limit(), box_.lastText_.size());
+        if (input.size() > allowed) {
+            const qsizetype cut = std::min<qsizetype>(input.size() - allowed, pos);
+            input.remove(pos - cut, cut);
+            pos -= static_cast<int>(cut);
+        }
+        if (pos > 0 && pos <= input.size() && input.at(pos - 1).isHighSurrogate()
+            && (pos == input.size() || !input.at(pos).isLowSurrogate())) {
+            input.remove(pos - 1, 1);
+            --pos;
+        }
+        return Acceptable;
+    }
+
+private:
+    TextBox& box_;
+};
 
 // Hands each typed character to KeyPress first, and a focus that moved on to LostFocus.
 class LineEdit : public QLineEdit {
@@ -67,8 +99,12 @@ TextBox::TextBox(Form& form, const ControlDef& def, QWidget* parent) : Control(f
     detail::PlaceWidget(edit, def);
     detail::ApplyLook(edit, def.props, QPalette::Base);
     edit->setContextMenuPolicy(Qt::DefaultContextMenu);
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString&) {
-        if (quiet_ || !Change)
+    edit->setValidator(new detail::WholeCharacters(*this, edit));
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString& now) {
+        // A dropped half of a character can put back the very text the box had.
+        const bool same = now == lastText_;
+        lastText_ = now;
+        if (quiet_ || same || !Change)
             return;
         Dispatch([this] {
             if (Change)
@@ -85,11 +121,19 @@ void TextBox::resetToDesign()
     Control::resetToDesign();
     auto* edit = static_cast<QLineEdit*>(widget_);
     edit->setReadOnly(def_.props.locked);
-    edit->setMaxLength(def_.props.maxLength > 0 ? def_.props.maxLength : 32767);
     const bool wasQuiet = quiet_;
     quiet_ = true;
+    fromCode_ = true;
     edit->setText(QString::fromUtf8(def_.caption));
+    edit->setMaxLength(std::max<int>(limit(), static_cast<int>(edit->text().size())));
+    lastText_ = edit->text();
+    fromCode_ = false;
     quiet_ = wasQuiet;
+}
+
+int TextBox::limit() const
+{
+    return def_.props.maxLength > 0 ? def_.props.maxLength : 32767;
 }
 
 QString TextBox::Text() const
@@ -102,7 +146,18 @@ void TextBox::setText(const QString& text)
     auto* edit = static_cast<QLineEdit*>(widget_);
     if (edit->text() == text)
         return;
-    edit->setText(text);
+    // Only typing and pasting stop at MaxLength: a text from code is shown whole,
+    // and the box then takes no more characters until it is shorter than the limit.
+    const int room = std::max<int>(limit(), static_cast<int>(text.size()));
+    fromCode_ = true;
+    if (room >= edit->maxLength()) {
+        edit->setMaxLength(room);
+        edit->setText(text);
+    } else {
+        edit->setText(text);
+        edit->setMaxLength(room);
+    }
+    fromCode_ = false;
     detail::CheckUnwind();
 }
 
@@ -117,8 +172,7 @@ void TextBox::setLocked(bool on)
 
 int TextBox::MaxLength() const
 {
-    const int n = static_cast<QLineEdit*>(widget_)->maxLength();
-    return n >= 32767 ? 0 : n;
+    return def_.props.maxLength;
 }
 
 void TextBox::SetFocus()

@@ -10,6 +10,10 @@
 
 namespace tarvix {
 
+namespace detail {
+class WholeCharacters;
+}
+
 class TextBox : public Control {
 public:
     QString Text() const;
@@ -30,9 +34,13 @@ public:
 private:
     friend class Form;
     friend class detail::FormWindow;
+    friend class detail::WholeCharacters;
     TextBox(Form& form, const ControlDef& def, QWidget* parent);
     void resetToDesign() override;
-    bool quiet_ = false;  // design reset: no Change
+    int limit() const;
+    bool quiet_ = false;     // design reset: no Change
+    bool fromCode_ = false;  // Text written by code: nothing is dropped
+    QString lastText_;
 };
 
 }  // namespace tarvix

@@ -93,6 +93,8 @@ private slots:
     void importRefusesBadRows_data();
     void importRefusesBadRows();
     void importOnALockedStoreChangesNothing();
+    void importStopsAtTheListLimit_data();
+    void importStopsAtTheListLimit();
     void importReadsOnlyPlainFilesOfADictionarysSize_data();
     void importReadsOnlyPlainFilesOfADictionarysSize();
     void formulasAndTrailingBlankLinesRoundTrip();
@@ -648,6 +650,51 @@ void ToolTest::importRefusesBadRows()
     QCOMPARE(ok.code, 0);
     QCOMPARE(count(file, "tblDictionar"), 4);
     QCOMPARE(count(file, "tblLegatura"), 4);
+}
+
+void ToolTest::importStopsAtTheListLimit_data()
+{
+    QTest::addColumn<bool>("words");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("code");
+    QTest::newRow("words up to the limit") << true << 7 << 0;
+    QTest::newRow("words one past it") << true << 8 << 4;
+    QTest::newRow("chapters one past it") << false << 8 << 4;
+}
+
+void ToolTest::importStopsAtTheListLimit()
+{
+    QFETCH(bool, words);
+    QFETCH(int, added);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Dictionar.mdb"));
+    QCOMPARE(tool(dir.path(), {QStringLiteral("create"), QStringLiteral("Dictionar.mdb")}).code, 0);
+    const char* table = words ? "tblDictionar" : "tblCapitol";
+    const char* field = words ? "Cuvant" : "Capitol";
+    DBEngine().OpenDatabase(file)->ExecuteScript(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32760) "
+                       "INSERT INTO %1 (%2, %2_Fold) SELECT printf('R%06d', i), printf('R%06d', i) FROM n;")
+            .arg(QLatin1String(table), QLatin1String(field)));
+    QByteArray csv = QByteArray(field) + "\r\n";
+    for (int i = 0; i < added; ++i)
+        csv += "NOU " + QByteArray::number(i) + "\r\n";
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("csv")));
+    writeFile(dir.filePath(QStringLiteral("csv/cuvinte.csv")), words ? csv : QByteArray("Cuvant\r\n"));
+    writeFile(dir.filePath(QStringLiteral("csv/capitole.csv")), words ? QByteArray("Capitol\r\n") : csv);
+    writeFile(dir.filePath(QStringLiteral("csv/legaturi.csv")), "Cuvant,Capitol\r\n");
+    const QByteArray before = bytesOf(file);
+
+    const Run r = tool(dir.path(), {QStringLiteral("import"), QStringLiteral("Dictionar.mdb"), QStringLiteral("csv")});
+    QCOMPARE(r.code, code);
+    QCOMPARE(count(file, table), code == 0 ? 32767 : 32760);
+    if (code != 0) {
+        QVERIFY2(r.err.contains(QStringLiteral("cel mult 32767")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("„%1” ar avea %2").arg(QLatin1String(table)).arg(32760 + added)),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("nu a fost schimbată")), qPrintable(r.err));
+        QCOMPARE(bytesOf(file), before);
+    }
 }
 
 void ToolTest::importReadsOnlyPlainFilesOfADictionarysSize_data()

@@ -113,6 +113,69 @@ void TstToolkit::typingStopsAtMaxLength()
     f.Unload();
 }
 
+void TstToolkit::textFromCodeIsNotCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("longer than the limit") << "abcdefgh";
+    QTest::newRow("a pair across the limit") << QString::fromUtf8("abcd\U0001D11Eef");
+}
+
+void TstToolkit::textFromCodeIsNotCut()
+{
+    QFETCH(QString, text);
+    MainForm f;
+    open(f);
+    f.log.clear();
+    f.Text1.setText(text);
+    QCOMPARE(f.Text1.Text(), text);
+    QCOMPARE(f.log, QStringList{"Text1_Change"});
+    // Typing adds nothing to a box already past its limit, and raises no Change.
+    edit(f.Text1)->end(false);
+    f.log.clear();
+    QTest::keyClicks(edit(f.Text1), "x");
+    QCOMPARE(f.Text1.Text(), text);
+    QVERIFY(!f.log.contains("Text1_Change"));
+    // Shortened by the user it still takes nothing until it is shorter than the limit.
+    QTest::keyClick(edit(f.Text1), Qt::Key_Backspace);
+    const QString shortened = f.Text1.Text();
+    QTest::keyClicks(edit(f.Text1), "x");
+    QCOMPARE(f.Text1.Text(), shortened);
+    edit(f.Text1)->setSelection(0, static_cast<int>(shortened.size()) - 3);
+    QTest::keyClick(edit(f.Text1), Qt::Key_Delete);
+    edit(f.Text1)->end(false);
+    QTest::keyClicks(edit(f.Text1), "xyz");
+    QCOMPARE(f.Text1.Text().size(), 5);
+    QVERIFY(f.Text1.Text().endsWith("xy"));
+    // A shorter text from code brings the limit back.
+    f.Text1.setText("ab");
+    QTest::keyClicks(edit(f.Text1), "cdefgh");
+    QCOMPARE(f.Text1.Text(), QString("abcde"));
+    QCOMPARE(f.Text1.MaxLength(), 5);
+    f.Unload();
+}
+
+void TstToolkit::pasteKeepsCharactersWhole()
+{
+    MainForm f;
+    f.Load();
+    f.Text1.setText("abcd");
+    open(f);
+    edit(f.Text1)->end(false);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("\U0001D11Ez"));
+    if (QGuiApplication::clipboard()->text().isEmpty())
+        QSKIP("no clipboard on this platform");
+    f.log.clear();
+    QTest::keyClick(edit(f.Text1), Qt::Key_V, Qt::ControlModifier);
+    // One place is left, and half a character is none: nothing is taken, and nothing changed.
+    QCOMPARE(f.Text1.Text(), QString("abcd"));
+    QVERIFY(!f.log.contains("Text1_Change"));
+    f.Text1.setText("abc");
+    edit(f.Text1)->end(false);
+    QTest::keyClick(edit(f.Text1), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.Text1.Text(), QString::fromUtf8("abc\U0001D11E"));
+    f.Unload();
+}
+
 void TstToolkit::pasteSkipsKeyPress()
 {
     MainForm f;
@@ -176,6 +239,48 @@ void TstToolkit::enterWithDisabledDefaultDoesNothing()
     QTest::keyClick(edit(f.Text1), Qt::Key_Return);
     QCOMPARE(f.log, QStringList({"Text1_KeyPress 13"}));
     QVERIFY(f.Visible());
+    f.Unload();
+}
+
+void TstToolkit::disabledFocusGoesBack_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("viaButton");
+    QTest::newRow("mouse click") << "click" << false;
+    QTest::newRow("access key") << "alt" << false;
+    QTest::newRow("enter on the button") << "enter" << false;
+    QTest::newRow("another button had it between") << "click" << true;
+}
+
+void TstToolkit::disabledFocusGoesBack()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, viaButton);
+    MainForm f;
+    f.onCommand1 = [&] { f.Command1.setEnabled(false); };
+    f.Load();
+    f.Text1.setText("");
+    open(f);
+    QTest::keyClicks(edit(f.Text1), "ab");
+    if (viaButton)
+        f.Command3.SetFocus();
+    if (way == "click")
+        QTest::mouseClick(f.Command1.widget(), Qt::LeftButton);
+    else if (way == "alt")
+        QTest::keyClick(f.widget(), Qt::Key_C, Qt::AltModifier);
+    else {
+        f.Command1.SetFocus();
+        QTest::keyClick(f.Command1.widget(), Qt::Key_Return);
+    }
+    QTRY_VERIFY(!f.Command1.Enabled());
+    // Back to the box, never to the next button (Închide), so Enter cannot close the window.
+    QCOMPARE(f.widget()->focusWidget(), f.Text1.widget());
+    f.log.clear();
+    QTest::keyClick(f.widget()->focusWidget(), Qt::Key_Return);
+    QCOMPARE(f.log, QStringList({"Text1_KeyPress 13"}));
+    QVERIFY(f.IsLoaded());
+    QTest::keyClicks(edit(f.Text1), "c");
+    QCOMPARE(f.Text1.Text(), QString("abc"));
     f.Unload();
 }
 

@@ -188,6 +188,11 @@ private slots:
     void keyPressReplacesOrDrops();
     void backspacePassesKeyPressAndDeletes();
     void typingStopsAtMaxLength();
+    void textFromCodeIsNotCut_data();
+    void textFromCodeIsNotCut();
+    void pasteKeepsCharactersWhole();
+    void disabledFocusGoesBack_data();
+    void disabledFocusGoesBack();
     void pasteSkipsKeyPress();
     void enterClicksDefaultWithoutMovingFocus();
     void enterOnFocusedButtonClicksThatButton();
@@ -227,6 +232,11 @@ private slots:
     void comboTextSelectsItem();
     void comboTextOfNoItemIsAnError();
     void comboUserPickRaisesClick();
+    void comboOpensAsAScrollingList();
+    void emptyListShowsTheFocus();
+    void listBorderWholeAtAnyScale_data();
+    void listBorderWholeAtAnyScale();
+    void frameCaptionSitsOnTheBorder();
     void errorInHandlerShowsOneBoxAndEnds_data();
     void errorInHandlerShowsOneBoxAndEnds();
     void errorInNestedEventStopsOuterHandler();

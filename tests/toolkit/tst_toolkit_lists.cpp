@@ -1,6 +1,8 @@
 // Lists and combos: order, items and their data, selection.
 #include "tst_toolkit.h"
 
+#include <QScrollBar>
+
 void TstToolkit::sortedListRomanianOrder_data()
 {
     QTest::addColumn<QStringList>("added");
@@ -317,5 +319,78 @@ void TstToolkit::comboUserPickRaisesClick()
     QTest::keyClick(combo, Qt::Key_Down);
     QCOMPARE(f.log, QStringList({"Combo1_Click 1"}));
     QCOMPARE(f.Combo1.Text(), QString("B"));
+    f.Unload();
+}
+
+void TstToolkit::comboOpensAsAScrollingList()
+{
+    MainForm f;
+    open(f);
+    for (int i = 0; i < 40; ++i)
+        f.Combo1.AddItem(QStringLiteral("CAPITOLUL %1").arg(i, 2, 10, QLatin1Char('0')));
+    f.Combo1.setListIndex(0);
+    auto* combo = static_cast<QComboBox*>(f.Combo1.widget());
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const int rows = view->viewport()->height() / view->sizeHintForRow(0);
+    QVERIFY2(rows >= 8 && rows <= 12, qPrintable(QString::number(rows)));
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    combo->hidePopup();
+    f.Unload();
+}
+
+void TstToolkit::emptyListShowsTheFocus()
+{
+    MainForm f;
+    open(f);
+    auto* view = static_cast<QListView*>(f.List1.widget());
+    const auto marked = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 160;
+        return dark;
+    };
+    QCOMPARE(f.List1.ListCount(), std::int16_t(0));
+    QCOMPARE(marked(), 0);
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QVERIFY(marked() > 20);
+    f.Text1.SetFocus();
+    QCOMPARE(marked(), 0);
+    f.Unload();
+}
+
+void TstToolkit::listBorderWholeAtAnyScale_data()
+{
+    QTest::addColumn<qreal>("scale");
+    for (qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0})
+        QTest::addRow("%g", scale) << scale;
+}
+
+void TstToolkit::listBorderWholeAtAnyScale()
+{
+    QFETCH(qreal, scale);
+    MainForm f;
+    open(f);
+    QWidget* list = f.List1.widget();
+    const int w = static_cast<int>(list->width() * scale);
+    const int h = static_cast<int>(list->height() * scale);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    list->render(&image);
+    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 250; };
+    // Every device pixel of the four sides, the last ones included.
+    for (int x = 0; x < w; x += 7) {
+        QVERIFY2(inked(x, 0), qPrintable(QStringLiteral("top at %1").arg(x)));
+        QVERIFY2(inked(x, h - 1), qPrintable(QStringLiteral("bottom at %1").arg(x)));
+    }
+    for (int y = 0; y < h; y += 7) {
+        QVERIFY2(inked(0, y), qPrintable(QStringLiteral("left at %1").arg(y)));
+        QVERIFY2(inked(w - 1, y), qPrintable(QStringLiteral("right at %1").arg(y)));
+    }
     f.Unload();
 }

@@ -1,6 +1,8 @@
 // Windows: modal Show, activation, loading and unloading, focus, timers.
 #include "tst_toolkit.h"
 
+#include <QStyle>
+
 void TstToolkit::modalShowActivatesOpenerAgain()
 {
     MainForm f;
@@ -65,7 +67,7 @@ void TstToolkit::realMessageBoxButtonsAreRomanian()
     QFETCH(QStringList, buttons);
     QFETCH(QMessageBox::Icon, icon);
     QStringList seen;
-    QString title, defaultText;
+    QString title, defaultText, shownText;
     QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -74,12 +76,24 @@ void TstToolkit::realMessageBoxButtonsAreRomanian()
             seen << b->text();
         title = box->windowTitle();
         seenIcon = box->icon();
+        shownText = box->text();
         defaultText = box->defaultButton()->text();
         for (auto* b : box->buttons())
             if (b->text() == buttons.last())
                 b->click();
     });
-    const int answer = MsgBox("Text", style, "Titlu");
+    const QString question = QStringLiteral(
+        "Sunteti sigur cã doriti sã stergeti capitolul 'POINTERI SI ALOCARE DINAMICA' din baza de date ?");
+    const int answer = MsgBox(question, style, "Titlu");
+    // The lines break between words, never inside the quoted title.
+    QCOMPARE(shownText, QString(question).replace(QStringLiteral("POINTERI SI ALOCARE DINAMICA"),
+                                                  QStringLiteral("POINTERI\u00A0SI\u00A0ALOCARE\u00A0DINAMICA")));
+    // Drawn at the density asked for, not scaled up from a small picture.
+    const auto kind = icon == QMessageBox::Warning    ? QStyle::SP_MessageBoxWarning
+                      : icon == QMessageBox::Critical ? QStyle::SP_MessageBoxCritical
+                                                      : QStyle::SP_MessageBoxQuestion;
+    const QPixmap sharp = QApplication::style()->standardIcon(kind).pixmap(QSize(32, 32), 2.0);
+    QCOMPARE(sharp.size(), QSize(64, 64));
     std::sort(seen.begin(), seen.end());
     QStringList expected = buttons;
     std::sort(expected.begin(), expected.end());
@@ -219,4 +233,27 @@ void TstToolkit::timerStopsWithItsWindow()
     const int after = f.ticks;
     QTest::qWait(100);
     QCOMPARE(f.ticks, after);
+}
+
+void TstToolkit::frameCaptionSitsOnTheBorder()
+{
+    MainForm f;
+    open(f);
+    QWidget* frame = f.find("Frame2")->widget();
+    const QImage image = frame->grab().toImage();
+    const int middle = frame->fontMetrics().height() / 2;
+    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 250; };
+    // The top line runs through the caption's middle, on both sides of it, with a gap before the caption.
+    QVERIFY(inked(1, middle));
+    QVERIFY(inked(image.width() - 3, middle));
+    QVERIFY(!inked(5, middle));
+    // Nothing above it: the caption is not inside a frame drawn from the top edge.
+    for (int x = 0; x < image.width(); ++x)
+        QVERIFY2(!inked(x, 0), qPrintable(QString::number(x)));
+    // The caption's letters cross the line's row.
+    int letters = 0;
+    for (int x = 8; x < 50; ++x)
+        letters += qGray(image.pixel(x, middle)) < 128;
+    QVERIFY(letters > 0);
+    f.Unload();
 }

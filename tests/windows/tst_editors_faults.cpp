@@ -1,5 +1,6 @@
-// The editors when another copy of the program changes the file behind them:
-// rows found again by key, and saves the store refuses for other reasons.
+// The editors when another copy of the program changes the file behind them,
+// when saves are refused, when the table is full, when a stored text is longer
+// than the box, and where the focus goes when a button disables itself.
 #include "tst_editors_common.h"
 
 #include "store/Statements.h"
@@ -28,6 +29,17 @@ class TestEditorFaults : public QObject {
             ->column(
                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4").arg(in.textField, in.table, in.keyField).arg(key))
             .value(0);
+    }
+
+    // Rows written straight into the file, each with its fold key (the upper-case text).
+    void fill(const Info& in, int rows)
+    {
+        const QString fold = in.words ? QStringLiteral("Cuvant_Fold") : QStringLiteral("Capitol_Fold");
+        s.store->other().ExecuteScript(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                           "INSERT INTO %2 (%3, %4, %5) SELECT i, printf('R%06d', i), printf('R%06d', i) FROM n;")
+                .arg(rows)
+                .arg(in.table, in.keyField, in.textField, fold));
     }
 
 private slots:
@@ -199,6 +211,129 @@ private slots:
             QCOMPARE(stateOf(*e, words), QStringLiteral("browsing"));
             QCOMPARE(s.stored(in), modify ? QStringList{"NOU"} : (QStringList{"VECHI", "NOU"}));
             QVERIFY2(listProblems(*e, s, in).isEmpty(), qPrintable(listProblems(*e, s, in)));
+        });
+    }
+
+    void focusBackAfterSave_data()
+    {
+        QTest::addColumn<bool>("words");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("way");
+        for (bool words : {false, true}) {
+            const char* name = words ? "dictionar" : "capitole";
+            for (const char* way : {"click", "alt"}) {
+                QTest::addRow("%s save %s", name, way) << words << "save" << way;
+                QTest::addRow("%s cancel %s", name, way) << words << "cancel" << way;
+            }
+            QTest::addRow("%s save enter", name) << words << "save"
+                                                 << "enter";
+        }
+    }
+    void focusBackAfterSave()
+    {
+        QFETCH(bool, words);
+        QFETCH(QString, button);
+        QFETCH(QString, way);
+        const Info in = info(words);
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(e->Command1);
+            type(e->Text1.widget(), "nou");
+            CommandButton& b = button == "save" ? e->Command3 : e->Command4;
+            if (way == "click")
+                click(b);
+            else if (way == "alt")
+                QTest::keyClick(e->widget(), button == "save" ? Qt::Key_V : Qt::Key_Z, Qt::AltModifier);
+            else
+                QTest::keyClick(e->Text1.widget(), Qt::Key_Return);
+            QTRY_COMPARE(stateOf(*e, words), QStringLiteral("browsing"));
+            QCOMPARE(s.stored(in), button == "save" ? QStringList{"NOU"} : QStringList{});
+            // Back in the text box, not on Înapoi: Enter adds, as the default button does in browsing.
+            QCOMPARE(e->widget()->focusWidget(), e->Text1.widget());
+            QTest::keyClick(e->widget()->focusWidget(), Qt::Key_Return);
+            QVERIFY(e->IsLoaded());
+            QCOMPARE(stateOf(*e, words), QStringLiteral("adding"));
+        });
+    }
+
+    void fullTableRefusesAdd_data() { bothEditors(); }
+    void fullTableRefusesAdd()
+    {
+        QFETCH(bool, words);
+        const Info in = info(words);
+        fill(in, 32767);
+        auto e = make(words);
+        whileShown(*e, [&] {
+            QCOMPARE(e->List1.ListCount(), std::int16_t(32767));
+            QTest::keyClick(e->widget(), Qt::Key_A, Qt::AltModifier);
+            QTRY_COMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(s.boxes[0].title, QStringLiteral("Tabelã plinã."));
+            QCOMPARE(s.boxes[0].style, vbExclamation);
+            QVERIFY2(s.boxes[0].text.contains(QStringLiteral("cel mult 32767 de ")), qPrintable(s.boxes[0].text));
+            QCOMPARE(stateOf(*e, words), QStringLiteral("browsing"));
+            QCOMPARE(s.store->count(in.table), std::int64_t(32767));
+            // Still usable: a title can be changed, and a row deleted makes room for one more.
+            click(e->Command2);
+            QCOMPARE(stateOf(*e, words), QStringLiteral("modifying"));
+            click(e->Command4);
+            s.answer(vbYes);
+            click(e->Command5);
+            QCOMPARE(s.boxes.size(), std::size_t(2));
+            QCOMPARE(s.boxes[1].title, QStringLiteral("Stergere."));
+            QCOMPARE(s.store->count(in.table), std::int64_t(32766));
+            click(e->Command1);
+            type(e->Text1.widget(), "nou");
+            click(e->Command3);
+            QCOMPARE(s.store->count(in.table), std::int64_t(32767));
+            QCOMPARE(s.boxes.size(), std::size_t(2));
+        });
+        // And it opens again.
+        auto again = make(words);
+        whileShown(*again, [&] { QCOMPARE(again->List1.ListCount(), std::int16_t(32767)); });
+        QCOMPARE(s.boxes.size(), std::size_t(2));
+    }
+
+    void tableFilledDuringAdd_data() { bothEditors(); }
+    void tableFilledDuringAdd()
+    {
+        QFETCH(bool, words);
+        const Info in = info(words);
+        fill(in, 32766);
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(e->Command1);
+            s.add(in, "DE ALTUNDEVA");  // another copy takes the last place
+            type(e->Text1.widget(), "nou");
+            click(e->Command3);
+            QCOMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(s.boxes[0].title, QStringLiteral("Tabelã plinã."));
+            QCOMPARE(s.store->count(in.table), std::int64_t(32767));
+            // Still adding, with the typed text: the user can only cancel.
+            QCOMPARE(stateOf(*e, words), QStringLiteral("adding"));
+            QCOMPARE(e->Text1.Text(), QStringLiteral("NOU"));
+            click(e->Command4);
+            QCOMPARE(stateOf(*e, words), QStringLiteral("browsing"));
+            QCOMPARE(e->List1.ListCount(), std::int16_t(32767));
+        });
+    }
+
+    void longTextSavedWhole_data() { bothEditors(); }
+    void longTextSavedWhole()
+    {
+        QFETCH(bool, words);
+        const Info in = info(words);
+        // From another tool: longer than the box, with a character of two UTF-16 units across the limit.
+        const QString longText = QString(in.maxLength - 1, QLatin1Char('A')) + QString::fromUtf8("\U0001D11E") + "BC";
+        s.add(in, longText);
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(e->Command2);
+            QCOMPARE(e->Text1.Text(), longText);
+            type(e->Text1.widget(), "x");
+            QCOMPARE(e->Text1.Text(), longText);
+            click(e->Command3);
+            QCOMPARE(s.stored(in), QStringList{longText});
+            QVERIFY(s.boxes.empty());
         });
     }
 };

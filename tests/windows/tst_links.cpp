@@ -308,15 +308,35 @@ private slots:
         QVERIFY(!endedWith);
     }
 
+    void removingTheLastLink_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("mouse click") << "click";
+        QTest::newRow("access key") << "alt";
+        QTest::newRow("enter on the button") << "enter";
+    }
     void removingTheLastLink()
     {
+        QFETCH(QString, way);
         const auto w = store->addWord("CASA");
         store->link(w, store->addChapter("ACOPERIS"));
         openFor("CASA", w);
         whileShown([&] {
             QCOMPARE(links->Label2.Caption(), QStringLiteral("1"));
             answers = {vbYes};
-            click(links->Command2);
+            if (way == "click") {
+                click(links->Command2);
+            } else if (way == "alt") {
+                QTest::keyClick(links->widget(), Qt::Key_S, Qt::AltModifier);
+            } else {
+                links->Command2.SetFocus();
+                QTest::keyClick(links->Command2.widget(), Qt::Key_Return);
+            }
+            QTRY_COMPARE(store->count("tblLegatura"), 0);
+            // The disabled button hands the focus back to the drop-down, not to Înapoi.
+            QCOMPARE(links->widget()->focusWidget(), links->Combo1.widget());
+            QTest::keyClick(links->widget()->focusWidget(), Qt::Key_Return);
+            QVERIFY(links->IsLoaded());
             QCOMPARE(links->List1.ListCount(), std::int16_t(0));
             QCOMPARE(links->List1.ListIndex(), std::int16_t(-1));
             QCOMPARE(links->Label2.Caption(), QStringLiteral("0"));

@@ -82,6 +82,8 @@ private slots:
     void clearingAndRetypingTheKeyword();
     void enterVersusClick_data();
     void enterVersusClick();
+    void enterAfterSearchKeepsTheWindow_data();
+    void enterAfterSearchKeepsTheWindow();
     void keywordWithQuotes_data();
     void keywordWithQuotes();
     void threeChaptersInRomanianOrder_data();
@@ -385,8 +387,47 @@ void SearchWindowTest::enterVersusClick()
         QCOMPARE(c.Text1.Text(), searched);
         QCOMPARE(c.titles(), titles);
         QCOMPARE(c.Label7.Caption(), count);
-        // Enter leaves the focus in the box; a click takes it away.
-        QCOMPARE(c.box()->hasFocus(), !click);
+        // A click moves the focus to the button, which hands it back to the box when the search disables it.
+        QVERIFY(c.box()->hasFocus());
+    });
+}
+
+void SearchWindowTest::enterAfterSearchKeepsTheWindow_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("mouse click") << "click";
+    QTest::newRow("access key") << "alt";
+    QTest::newRow("enter") << "enter";
+}
+
+void SearchWindowTest::enterAfterSearchKeepsTheWindow()
+{
+    QFETCH(QString, way);
+    TempStore s;
+    s.link(s.addWord("ABC"), s.addChapter("PRIMUL"));
+    frmMain f;
+    Controls c(f);
+    whileShown(f, [&] {
+        type(c.box(), "abc");
+        if (way == "click")
+            QTest::mouseClick(c.Command1.widget(), Qt::LeftButton);
+        else if (way == "alt")
+            QTest::keyClick(f.widget(), Qt::Key_C, Qt::AltModifier);
+        else
+            QTest::keyClick(c.box(), Qt::Key_Return);
+        QTRY_COMPARE(c.Label7.Caption(), QStringLiteral("1"));
+        QCOMPARE(f.widget()->focusWidget(), c.box());
+        // Cautã is disabled until the keyword changes: Enter does nothing, and never reaches Închide.
+        QTest::keyClick(f.widget()->focusWidget(), Qt::Key_Return);
+        QVERIFY(f.IsLoaded());
+        QCOMPARE(c.titles(), QStringList{"PRIMUL"});
+        QVERIFY(!c.Command1.Enabled());
+        type(c.box(), "d");
+        QCOMPARE(c.Text1.Text(), QStringLiteral("ABCD"));
+        QTest::keyClick(c.box(), Qt::Key_Return);
+        QCOMPARE(c.titles(), QStringList{});
+        QCOMPARE(c.Label7.Caption(), QStringLiteral("NIMIC"));
+        QVERIFY(f.IsLoaded());
     });
 }
 
@@ -686,6 +727,12 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     QCOMPARE(boxes_.boxes.size(), std::size_t(1));
     QVERIFY2(boxes_.boxes[0].text.contains(QString::number(number)), qPrintable(boxes_.boxes[0].text));
     QVERIFY2(boxes_.boxes[0].text.contains("Dictionar.mdb"), qPrintable(boxes_.boxes[0].text));
+    // A missing store: where it was looked for, and the two ways to make one.
+    if (contents.isEmpty())
+        for (const QString& part : {QDir::toNativeSeparators(QDir(s.folder()).absolutePath()),
+                                    QStringLiteral("\ntarvix-db create Dictionar.mdb\n"),
+                                    QStringLiteral("\ntarvix-db sample Dictionar.mdb\n")})
+            QVERIFY2(boxes_.boxes[0].text.contains(part), qPrintable(boxes_.boxes[0].text));
     QCOMPARE(end_.statuses().size(), std::size_t(1));
     QVERIFY(end_.statuses()[0] != 0);
     QVERIFY(ErrorRaised());
