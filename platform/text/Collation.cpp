@@ -1,5 +1,7 @@
 #include "platform/text/Collation.h"
 
+#include <QtEndian>
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -10,9 +12,9 @@ namespace {
 
 // Key layout: one 16-bit primary weight per UTF-16 unit, big-endian, ended by
 // 0x0000; then the accent level and the case level (one byte each, trailing
-// defaults dropped, each ended by 0x01); then the units themselves, so that
-// different texts never share a key. Equal primaries mean equal lengths, so
-// the later levels line up.
+// defaults dropped, each ended by 0x01); then, when a unit's weights are shared
+// with another unit, the units themselves, so that different texts never share
+// a key. Equal primaries mean equal lengths, so the later levels line up.
 constexpr std::uint16_t kBlank = 0x0008;
 constexpr std::uint16_t kSpace = 0x0009;        // other white space
 constexpr std::uint16_t kSign = 0x0100;         // + code, for the first 0x250 codes
@@ -100,6 +102,37 @@ inline Weight weightOf(char16_t c, const std::array<Weight, 0x250>& t)
     return c < 0x250 ? t[c] : compute(c);
 }
 
+// The first pass's view of a weight: the primary as stored, whether the later levels say anything, and
+// whether another unit has the same weights (the units then end the key, to tell the texts apart).
+struct Primary {
+    std::uint16_t bigEndian;
+    std::uint8_t notPlain;
+    std::uint8_t shared;
+};
+
+Primary primaryOf(const Weight& w)
+{
+    // Owned by one unit each: the blank, the signs below 0x250, ASCII digits, and the letters of the
+    // Romanian alphabet in either case; everything else (other blanks, digits and letters) shares weights.
+    const std::uint16_t p = w.primary;
+    const bool own = p == kBlank || (p >= kSign && p < kSign + 0x250)
+                     || (p >= kDigit && p < kDigit + 10 && w.accent == kPlain)
+                     || (p >= kLatin && p < kLatin + 26 * 4 && (w.accent == kPlain || w.accent == kPlain + 1));
+    return {qToBigEndian(p), static_cast<std::uint8_t>(w.accent != kPlain || w.lower != kPlain),
+            static_cast<std::uint8_t>(!own)};
+}
+
+const std::array<Primary, 0x250>& primaries()
+{
+    static const auto p = [] {
+        std::array<Primary, 0x250> a{};
+        for (char16_t c = 0; c < 0x250; ++c)
+            a[c] = primaryOf(table()[c]);
+        return a;
+    }();
+    return p;
+}
+
 }  // namespace
 
 void AppendRomanianSortKey(const QString& text, QByteArray& out)
@@ -112,16 +145,18 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out)
     out.resize(start + n * 6 + 4);
     auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
     // Most texts are plain upper-case letters: their accent and case levels are empty.
-    bool plain = true;
+    const auto& fast = primaries();
+    unsigned notPlain = 0, shared = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const Weight w = weightOf(s[i], t);
-        *p++ = static_cast<std::uint8_t>(w.primary >> 8);
-        *p++ = static_cast<std::uint8_t>(w.primary);
-        plain = plain && w.accent == kPlain && w.lower == kPlain;
+        const Primary w = s[i] < 0x250 ? fast[s[i]] : primaryOf(compute(s[i]));
+        std::memcpy(p, &w.bigEndian, 2);
+        p += 2;
+        notPlain |= w.notPlain;
+        shared |= w.shared;
     }
     *p++ = 0;
     *p++ = 0;
-    if (plain) {
+    if (notPlain == 0) {
         *p++ = kLevelEnd;
         *p++ = kLevelEnd;
     } else {
@@ -138,9 +173,10 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out)
             *p++ = kLevelEnd;
         }
     }
-    for (qsizetype i = 0; i < n; ++i) {
-        *p++ = static_cast<std::uint8_t>(s[i] >> 8);
-        *p++ = static_cast<std::uint8_t>(s[i]);
+    for (qsizetype i = 0; shared && i < n; ++i) {
+        const std::uint16_t be = qToBigEndian(static_cast<std::uint16_t>(s[i]));
+        std::memcpy(p, &be, 2);
+        p += 2;
     }
     out.resize(p - reinterpret_cast<std::uint8_t*>(out.data()));
 }
