@@ -1,6 +1,7 @@
 #include "tools/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -54,6 +55,12 @@ QStringList Listed(const QStringList& items, int limit)
     return out;
 }
 
+void PrintListed(const QString& prefix, const QStringList& items)
+{
+    for (const QString& line : Listed(items))
+        PrintErr(prefix + line);
+}
+
 QString Shortened(const QString& text, int max)
 {
     if (text.size() <= max)
@@ -89,12 +96,14 @@ int TextLength(const QString& text)
     return n;
 }
 
-std::unique_ptr<Database> OpenStore(const QString& file)
+std::unique_ptr<Database> OpenStore(const QString& file, Access access)
 {
     std::unique_ptr<Database> db;
     try {
-        db = DBEngine().OpenDatabase(file);
+        db = DBEngine().OpenDatabase(file, access == Access::ReadOnly);
         store::RequireSchema(*db);
+        if (access == Access::ForWriting)
+            store::RequireSoundStore(*db);
     } catch (const EngineError& e) {
         throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
     }
