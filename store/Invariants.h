@@ -17,7 +17,7 @@ struct BrokenRule {
 };
 
 // The first broken rule among: every fold is the fold of its text, texts are
-// UTF-8, keys fit in 32 bits, every link has its word and its chapter.
+// UTF-8, keys fit in 32 bits, no link waits for a word or chapter not yet added.
 std::optional<BrokenRule> FirstBrokenRule(Database& db);
 
 // Raises Corrupt, naming the rule and the command that mends it, when one is broken.

@@ -20,29 +20,56 @@ bool utf8Of(sqlite3_value* v, QByteArrayView& out)
     return FirstBadUtf8(out) < 0;
 }
 
-bool isAscii(QByteArrayView s)
+// The next code point at s[i], moving i past it; U+FFFFFFFF for bytes that
+// do not form one (texts are checked whole beforehand, folds are not).
+char32_t nextCodePoint(QByteArrayView s, qsizetype& i)
 {
-    for (const char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
+    const auto c = static_cast<unsigned char>(s[i++]);
+    if (c < 0x80)
+        return c;
+    const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+    if (more < 0 || i + more > s.size())
+        return 0xFFFFFFFF;
+    char32_t cp = c & (0x3F >> more);
+    for (int k = 0; k < more; ++k) {
+        const auto b = static_cast<unsigned char>(s[i++]);
+        if ((b & 0xC0) != 0x80)
+            return 0xFFFFFFFF;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    return cp;
 }
 
-// Most words are plain letters: their fold is compared without building a QString.
+// Letters whose capital is one letter, as FoldKey makes it, or 0 where only
+// the whole text's case mapping will do (ß becomes SS, and scripts past Latin).
+char32_t foldedLetter(char32_t cp)
+{
+    if (cp >= 0x250 || cp == 0xDF || cp == 0x149 || cp == 0x1F0)
+        return 0;
+    const char32_t up = QChar::toUpper(cp);
+    return up == 0x015E ? 0x0218 : up == 0x0162 ? 0x021A : up;
+}
+
+// Latin texts, Romanian letters included, are compared letter by letter
+// without building a QString; anything else goes through FoldKey.
 bool foldMatches(QByteArrayView text, QByteArrayView fold)
 {
-    if (isAscii(text)) {
-        if (fold.size() != text.size())
-            return false;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char c = text[i];
-            const char up = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-            if (fold[i] != up)
+    qsizetype i = 0, j = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            if (j >= fold.size() || fold[j] != (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c))
                 return false;
+            ++i, ++j;
+            continue;
         }
-        return true;
+        const char32_t want = foldedLetter(nextCodePoint(text, i));
+        if (want == 0)
+            return FoldKey(QString::fromUtf8(text)).toUtf8() == fold;
+        if (j >= fold.size() || nextCodePoint(fold, j) != want)
+            return false;
     }
-    return FoldKey(QString::fromUtf8(text)).toUtf8() == fold;
+    return j == fold.size();
 }
 
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
