@@ -96,39 +96,35 @@ public:
 
     void linkRules()
     {
+        const QString links = latin(store::kLinks);
         const auto fks = db_.QueryRows(QStringLiteral("SELECT lower(\"table\"), lower(\"from\"), upper(on_delete) "
-                                                      "FROM pragma_foreign_key_list('tblLegatura')"));
-        auto hasCascade = [&](const char* table, const char* from) {
+                                                      "FROM pragma_foreign_key_list(?1)"),
+                                       {links});
+        for (const store::TextTable* t : {&store::kWords, &store::kChapters}) {
+            bool cascade = false;
             for (const auto& fk : fks)
-                if (fk[0].ToText() == QLatin1String(table) && fk[1].ToText() == QLatin1String(from)
-                    && fk[2].ToText() == QLatin1String("CASCADE"))
-                    return true;
-            return false;
-        };
-        if (!hasCascade("tbldictionar", "id_cuvant"))
-            problems << QStringLiteral(
-                "câmpul „ID_Cuvant” din „tblLegatura” nu trimite la „tblDictionar” cu ștergere în "
-                "cascadă: ștergerea unui cuvânt i-ar lăsa legăturile în urmă.");
-        if (!hasCascade("tblcapitol", "id_capitol"))
-            problems << QStringLiteral(
-                "câmpul „ID_Capitol” din „tblLegatura” nu trimite la „tblCapitol” cu ștergere în "
-                "cascadă: ștergerea unui capitol i-ar lăsa legăturile în urmă.");
-        if (db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') WHERE \"unique\" = 1"))
+                cascade = cascade
+                          || (fk[0].ToText() == latin(t->table).toLower() && fk[1].ToText() == latin(t->key).toLower()
+                              && fk[2].ToText() == QLatin1String("CASCADE"));
+            if (!cascade)
+                problems << QStringLiteral("câmpul „%1” din „%2” nu trimite la „%3” cu ștergere în cascadă: ștergerea "
+                                           "unui %4 i-ar lăsa legăturile în urmă.")
+                                .arg(latin(t->key), links, latin(t->table),
+                                     t == &store::kWords ? QStringLiteral("cuvânt") : QStringLiteral("capitol"));
+            const auto n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') AS il WHERE "
+                                                         "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE "
+                                                         "seqno = 0) = lower('%2')")
+                                              .arg(links, latin(t->key)));
+            if (n.ToInt64() == 0)
+                warnings << QStringLiteral("tabela „%1” nu are un index care începe cu „%2”: căutările vor fi lente.")
+                                .arg(links, latin(t->key));
+        }
+        if (db_.QueryValue(
+                   QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') WHERE \"unique\" = 1").arg(links))
                 .ToInt64()
             > 0)
-            problems << QStringLiteral("tabela „tblLegatura” are un index unic: o legătură refuzată de el ar opri "
-                                       "programul.");
-        for (const char* field : {"ID_Cuvant", "ID_Capitol"}) {
-            const auto n =
-                db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') AS il WHERE "
-                                              "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE seqno = 0) "
-                                              "= lower('%1')")
-                                   .arg(QLatin1String(field)));
-            if (n.ToInt64() == 0)
-                warnings << QStringLiteral("tabela „tblLegatura” nu are un index care începe cu „%1”: căutările vor fi "
-                                           "lente.")
-                                .arg(QLatin1String(field));
-        }
+            problems << QStringLiteral("tabela „%1” are un index unic: o legătură refuzată de el ar opri programul.")
+                            .arg(links);
     }
 
     void sqliteChecks()
