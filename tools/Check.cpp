@@ -181,7 +181,7 @@ public:
                 problems << QStringLiteral("%1 cu %2 %3 are doar spații; ferestrele programului nu primesc un text "
                                            "gol.")
                                 .arg(what, key, id);
-            else if (text.trimmed() != text)
+            else if (TrimmedBlanks(text) != text)
                 warnings
                     << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.").arg(what, text, key, id);
             if (UCase(text) != text)

@@ -17,18 +17,6 @@ QString latin(const char* s)
     return QString::fromLatin1(s);
 }
 
-// The import's blanks: a no-break space pasted from a document is one too.
-QString trimmed(const QString& t)
-{
-    const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
-    qsizetype b = 0, e = t.size();
-    while (b < e && blank(t.at(b)))
-        ++b;
-    while (e > b && blank(t.at(e - 1)))
-        --e;
-    return t.mid(b, e - b);
-}
-
 class Repairer {
 public:
     explicit Repairer(Database& db) : db_(db) {}
@@ -69,8 +57,8 @@ public:
                                                .arg(table, key, field))) {
             Row row{r[0], r[1].ToText(), r[2].ToText(), {}, {}};
             // Bytes that are not UTF-8 and blank texts have no right form to guess.
-            if (r[3].ToInt64() != 1 && !trimmed(row.text).isEmpty()) {
-                row.newText = trimmed(row.text);
+            if (r[3].ToInt64() != 1 && !TrimmedBlanks(row.text).isEmpty()) {
+                row.newText = TrimmedBlanks(row.text);
                 row.newFold = FoldKey(row.newText);
                 row.change = row.newText != row.text || row.newFold != row.fold || r[2].IsNull();
             }

@@ -88,6 +88,17 @@ QString Unneutralised(const QString& cell)
     return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
 }
 
+QString TrimmedBlanks(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
+    qsizetype b = 0, e = text.size();
+    while (b < e && blank(text.at(b)))
+        ++b;
+    while (e > b && blank(text.at(e - 1)))
+        --e;
+    return text.mid(b, e - b);
+}
+
 int TextLength(const QString& text)
 {
     int n = 0;

@@ -52,6 +52,9 @@ QString Shortened(const QString& text, int max = 80);
 QString Neutralised(const QString& text);
 QString Unneutralised(const QString& cell);
 
+// The text without blanks at its ends, a no-break space pasted from a document counted as one.
+QString TrimmedBlanks(const QString& text);
+
 // Characters as a person counts them (code points, not UTF-16 units).
 int TextLength(const QString& text);
 

@@ -164,15 +164,7 @@ public:
     QString text(int file, int line, const QString& raw, const char* what, int max)
     {
         // Composed and decomposed letters look alike: keep one form, as the keyboard gives it.
-        QString t = Unneutralised(raw).normalized(QString::NormalizationForm_C);
-        // A no-break space pasted from a document is a blank too.
-        const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
-        qsizetype b = 0, e = t.size();
-        while (b < e && blank(t.at(b)))
-            ++b;
-        while (e > b && blank(t.at(e - 1)))
-            --e;
-        t = t.mid(b, e - b).toUpper();
+        QString t = TrimmedBlanks(Unneutralised(raw).normalized(QString::NormalizationForm_C)).toUpper();
         if (t.isEmpty()) {
             issue(file, line, QStringLiteral("%1 este gol.").arg(QString::fromUtf8(what)));
             return {};
