@@ -69,7 +69,7 @@ PendingStore::PendingStore(const QString& file, bool force) : target_(QDir::curr
     if (HasChangeInProgress(target_, &which) && !target_.exists())
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("În locul lui „%1” a rămas „%2”, de la o bază de date care nu mai este acolo; "
-                                     "SQLite l-ar aplica fișierului nou. Ștergeți „%2” și încercați din nou.")
+                                     "SQLite l-ar putea aplica fișierului nou. Ștergeți „%2” și încercați din nou.")
                           .arg(target_.fileName(), which)};
     if (HasChangeInProgress(target_, &which))
         throw Failure{exitcode::FileProblem,
