@@ -208,6 +208,8 @@ void ToolTest::missingAndForeignFiles_data()
                                         << "nu un dosar";
     QTest::newRow("create in a missing folder") << "none" << QStringList{"create", "nu-i/Dictionar.mdb"} << "nu există";
     QTest::newRow("sample in a missing folder") << "none" << QStringList{"sample", "nu-i/Dictionar.mdb"} << "nu există";
+    QTest::newRow("import into a store out of step")
+        << "store+fold" << QStringList{"import", "Dictionar.mdb", "csv"} << "„tarvix-db check --repair Dictionar.mdb”";
     QTest::newRow("create over a folder") << "folder" << QStringList{"create", "--force", "Dictionar.mdb"} << "dosar";
 }
 
@@ -237,6 +239,9 @@ void ToolTest::missingAndForeignFiles()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("csv")));
         writeFile(dir.filePath(QStringLiteral("csv/cuvinte.csv")), "Cuvant\r\n");
         writeFile(dir.filePath(QStringLiteral("csv/capitole.csv")), "Capitol\r\n");
+    } else if (setup == QLatin1String("store+fold")) {
+        DBEngine().OpenDatabase(file)->ExecuteScript(
+            QStringLiteral("INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) VALUES ('stivă', 'stivă')"));
     } else if (setup == QLatin1String("store+file")) {
         writeFile(dir.filePath(QStringLiteral("csv")), "nu este un dosar");
     }
@@ -906,6 +911,8 @@ void ToolTest::readingCommandsOnAReadOnlyMedium_data()
     QTest::newRow("check") << QStringList{"check", "Dictionar.mdb"} << "este în regulă";
     QTest::newRow("export") << QStringList{"export", "Dictionar.mdb", "../csv"} << "legaturi.csv (623 de legături)";
     QTest::newRow("index") << QStringList{"index", "Dictionar.mdb"} << "POLIMORFISM";
+    QTest::newRow("convert on a Tarvix store")
+        << QStringList{"convert", "Dictionar.mdb"} << "este deja o bază de date Tarvix";
 }
 
 // Commands that only read open the store read-only, so a medium that cannot be written is no obstacle.
