@@ -39,7 +39,7 @@ run_checks()
     expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --words"
     expect "tarvix-db index --" "--force --format --help --linked-only --output"
     expect "tarvix-db index Dictionar.mdb --li" "--linked-only"
-    expect "tarvix-db check --" "--help"
+    expect "tarvix-db check --" "--help --repair"
     expect "tarvix-db index Dictionar.mdb --format " "html tex text"
     expect "tarvix-db index Dictionar.mdb --format t" "tex text"
     expect "tarvix-db index --format=h" "html"

@@ -64,7 +64,14 @@ frmLegatura::frmLegatura(frmDictionar& opener)
 void frmLegatura::Form_Load()
 {
     Text1.setText(opener_.Text1.Text());
+    FillCombo();
+    FillList();
+}
+
+void frmLegatura::FillCombo()
+{
     rs = Global::db->OpenRecordset(QStringLiteral("tblCapitol"), dbOpenDynaset);
+    Combo1.Clear();
     if (rs->RecordCount() < 1) {
         Command1.setEnabled(false);
     } else {
@@ -76,7 +83,6 @@ void frmLegatura::Form_Load()
         Combo1.setText(Combo1.List(0));
     }
     rs->Close();
-    FillList();
 }
 
 void frmLegatura::FillList()
@@ -112,8 +118,30 @@ void frmLegatura::Command1_Click()
         std::unique_ptr<Recordset> link = Global::db->OpenRecordset(QStringLiteral("tblLegatura"), dbOpenDynaset);
         link->AddNew();
         link->Collect(QStringLiteral("id_cuvant")) = Variant(Global::SelectedWordId);
-        link->Collect(QStringLiteral("id_capitol")) = Variant(Combo1.ItemData(Combo1.ListIndex()));
-        link->Update();
+        const std::int32_t chapter = Combo1.ItemData(Combo1.ListIndex());
+        link->Collect(QStringLiteral("id_capitol")) = Variant(chapter);
+        try {
+            link->Update();
+        } catch (const EngineError& e) {
+            if (e.Number() != err::RelatedRowRequired)
+                throw;
+            // Another copy may have deleted the chapter since the list was filled: show what is left and go on.
+            const QString title = Combo1.Text();
+            FillCombo();
+            bool stillThere = false;
+            for (std::int32_t i = 0; i < Combo1.ListCount(); ++i)
+                stillThere = stillThere || Combo1.ItemData(ListPosition(i)) == chapter;
+            if (stillThere)
+                throw;
+            link->CancelUpdate();
+            link->Close();
+            MsgBox(QStringLiteral("Capitolul „%1” nu mai există: a fost șters între timp, probabil de altă copie a "
+                                  "programului. Lista capitolelor a fost citită din nou.")
+                       .arg(title),
+                   vbExclamation, QStringLiteral("Capitol șters."));
+            FillList();
+            return;
+        }
         link->Close();
     }
     FillList();

@@ -31,6 +31,7 @@ private:
     void Command2_Click();
     void Command3_Click();
     void FillList();
+    void FillCombo();
 
     frmDictionar& opener_;
     std::unique_ptr<Recordset> rs;

@@ -3,6 +3,7 @@
 #include "editors/frmCapitole.h"
 #include "editors/frmDictionar.h"
 #include "store/Global.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
 
@@ -69,6 +70,8 @@ void frmMain::Form_Load()
     Global::db = DBEngine().OpenDatabase(QString::fromUtf8(kStoreFileName));
     // A file of another program fails here, with its name, not at the first search.
     store::RequireSchema(*Global::db);
+    // A store another program left out of step would have the windows act on the wrong row.
+    store::RequireSoundStore(*Global::db);
 }
 
 void frmMain::Form_Activate()

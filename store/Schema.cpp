@@ -34,9 +34,9 @@ struct Required {
 };
 
 const Required kRequired[] = {
-    {"tblDictionar", {"ID_Cuvant", "Cuvant", "Cuvant_Fold"}},
-    {"tblCapitol", {"ID_Capitol", "Capitol", "Capitol_Fold"}},
-    {"tblLegatura", {"ID_Cuvant", "ID_Capitol"}},
+    {kWords.table, {kWords.key, kWords.text, QStringLiteral("%1_Fold").arg(QLatin1String(kWords.text))}},
+    {kChapters.table, {kChapters.key, kChapters.text, QStringLiteral("%1_Fold").arg(QLatin1String(kChapters.text))}},
+    {kLinks, {kWords.key, kChapters.key}},
 };
 
 }  // namespace
@@ -49,6 +49,14 @@ void CreateSchema(Database& db)
         transaction.Commit();
     }
     db.ReloadSchema();
+}
+
+QStringList RequiredFields(const QString& table)
+{
+    for (const Required& r : kRequired)
+        if (table.compare(QLatin1String(r.table), Qt::CaseInsensitive) == 0)
+            return r.fields;
+    return {};
 }
 
 void RequireSchema(Database& db)

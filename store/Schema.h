@@ -3,7 +3,30 @@
 
 #include "platform/Engine.h"
 
+#include <QStringList>
+
 namespace tarvix::store {
+
+// The editors' boxes: a word takes at most 25 characters, a chapter title 40.
+inline constexpr int kWordMax = 25;
+inline constexpr int kChapterMax = 40;
+// An editor's list addresses at most this many rows (its positions are 16-bit).
+inline constexpr int kMaxRows = 32767;
+
+// The words or the chapters: a key the store gives and a text with its fold column.
+struct TextTable {
+    const char* table;  // "tblDictionar"
+    const char* key;    // "ID_Cuvant"
+    const char* text;   // "Cuvant"; its fold is in "Cuvant_Fold"
+    const char* what;   // "cuvântul", as messages name one row
+    int editorMax;
+};
+inline constexpr TextTable kWords{"tblDictionar", "ID_Cuvant", "Cuvant", "cuvântul", kWordMax};
+inline constexpr TextTable kChapters{"tblCapitol", "ID_Capitol", "Capitol", "capitolul", kChapterMax};
+inline constexpr const char* kLinks = "tblLegatura";
+
+// The fields the program reads and writes in a table (fold columns included); empty for another table.
+QStringList RequiredFields(const QString& table);
 
 // Makes the three tables in a new, empty file (tools and tests only: the
 // program never creates or alters the schema).

@@ -1,9 +1,12 @@
 // check: the schema the program relies on, SQLite's own checks, the folded
-// companion columns, and link rows that point at nothing.
+// companion columns, the texts and keys the windows can show, and link rows
+// that point at nothing.
 #include "tools/Commands.h"
+#include "tools/Repair.h"
 #include "tools/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Schema.h"
 
 #include <QHash>
 
@@ -13,7 +16,19 @@ namespace tarvix::tool {
 
 namespace {
 
-constexpr int kListLimit = 50;
+QString latin(const char* s)
+{
+    return QString::fromLatin1(s);
+}
+
+// Blanks as a person sees them: a no-break space counts too.
+bool blankOnly(const QString& text)
+{
+    for (const QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
 
 class Checker {
 public:
@@ -81,39 +96,35 @@ public:
 
     void linkRules()
     {
+        const QString links = latin(store::kLinks);
         const auto fks = db_.QueryRows(QStringLiteral("SELECT lower(\"table\"), lower(\"from\"), upper(on_delete) "
-                                                      "FROM pragma_foreign_key_list('tblLegatura')"));
-        auto hasCascade = [&](const char* table, const char* from) {
+                                                      "FROM pragma_foreign_key_list(?1)"),
+                                       {links});
+        for (const store::TextTable* t : {&store::kWords, &store::kChapters}) {
+            bool cascade = false;
             for (const auto& fk : fks)
-                if (fk[0].ToText() == QLatin1String(table) && fk[1].ToText() == QLatin1String(from)
-                    && fk[2].ToText() == QLatin1String("CASCADE"))
-                    return true;
-            return false;
-        };
-        if (!hasCascade("tbldictionar", "id_cuvant"))
-            problems << QStringLiteral(
-                "câmpul „ID_Cuvant” din „tblLegatura” nu trimite la „tblDictionar” cu ștergere în "
-                "cascadă: ștergerea unui cuvânt i-ar lăsa legăturile în urmă.");
-        if (!hasCascade("tblcapitol", "id_capitol"))
-            problems << QStringLiteral(
-                "câmpul „ID_Capitol” din „tblLegatura” nu trimite la „tblCapitol” cu ștergere în "
-                "cascadă: ștergerea unui capitol i-ar lăsa legăturile în urmă.");
-        if (db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') WHERE \"unique\" = 1"))
+                cascade = cascade
+                          || (fk[0].ToText() == latin(t->table).toLower() && fk[1].ToText() == latin(t->key).toLower()
+                              && fk[2].ToText() == QLatin1String("CASCADE"));
+            if (!cascade)
+                problems << QStringLiteral("câmpul „%1” din „%2” nu trimite la „%3” cu ștergere în cascadă: ștergerea "
+                                           "unui %4 i-ar lăsa legăturile în urmă.")
+                                .arg(latin(t->key), links, latin(t->table),
+                                     t == &store::kWords ? QStringLiteral("cuvânt") : QStringLiteral("capitol"));
+            const auto n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') AS il WHERE "
+                                                         "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE "
+                                                         "seqno = 0) = lower('%2')")
+                                              .arg(links, latin(t->key)));
+            if (n.ToInt64() == 0)
+                warnings << QStringLiteral("tabela „%1” nu are un index care începe cu „%2”: căutările vor fi lente.")
+                                .arg(links, latin(t->key));
+        }
+        if (db_.QueryValue(
+                   QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') WHERE \"unique\" = 1").arg(links))
                 .ToInt64()
             > 0)
-            problems << QStringLiteral("tabela „tblLegatura” are un index unic: o legătură refuzată de el ar opri "
-                                       "programul.");
-        for (const char* field : {"ID_Cuvant", "ID_Capitol"}) {
-            const auto n =
-                db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('tblLegatura') AS il WHERE "
-                                              "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE seqno = 0) "
-                                              "= lower('%1')")
-                                   .arg(QLatin1String(field)));
-            if (n.ToInt64() == 0)
-                warnings << QStringLiteral("tabela „tblLegatura” nu are un index care începe cu „%1”: căutările vor fi "
-                                           "lente.")
-                                .arg(QLatin1String(field));
-        }
+            problems << QStringLiteral("tabela „%1” are un index unic: o legătură refuzată de el ar opri programul.")
+                            .arg(links);
     }
 
     void sqliteChecks()
@@ -128,36 +139,86 @@ public:
                             .arg(Counted(static_cast<long long>(fk.size()), "rând", "rânduri"));
     }
 
-    // The companion column must hold the fold of its text, and no two texts may fold alike.
-    void texts(const QString& table, const QString& key, const QString& field, const char* what, int editorMax)
+    // The companion column must hold the fold of its text, no two texts may fold
+    // alike, and each text must be one the windows can show and match.
+    void texts(const store::TextTable& t)
     {
-        const auto rows =
-            db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold FROM %1 ORDER BY %2").arg(table, key, field));
+        const QString key = latin(t.key), field = latin(t.text), what = QString::fromUtf8(t.what);
+        const auto rows = db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold, tarvix_text_fault(%3, %3_Fold) "
+                                                       "FROM %1 ORDER BY %2")
+                                            .arg(latin(t.table), key, field));
+        if (rows.size() > static_cast<std::size_t>(store::kMaxRows))
+            problems << QStringLiteral("tabela „%1” are %2; lista ferestrei ei arată cel mult %3.")
+                            .arg(latin(t.table), Counted(static_cast<long long>(rows.size()), "rând", "rânduri"))
+                            .arg(store::kMaxRows);
         QHash<QString, QString> byFold;
         for (const auto& r : rows) {
             const QString id = r[0].ToText();
             const QString text = r[1].ToText();
+            if (r[0].ToInt64() < -2147483648LL || r[0].ToInt64() > 2147483647LL)
+                problems << QStringLiteral("%1 „%2” are %3 %4, care nu încape în 32 de biți.")
+                                .arg(what, Shortened(text), key, id);
+            if (r[3].ToInt64() == 1) {
+                problems << QStringLiteral("%1 cu %2 %3 nu este text UTF-8 valid (se vede „%4”); schimbați-i textul "
+                                           "cu programul care l-a scris (de exemplu sqlite3).")
+                                .arg(what, key, id, Shortened(text));
+                continue;
+            }
             const QString want = FoldKey(text);
-            if (r[2].IsNull() || r[2].ToText() != want)
+            if (r[3].ToInt64() == 2)
                 problems << QStringLiteral("%1 „%2” (%3 %4): %5_Fold este %6 în loc de „%7”.")
-                                .arg(QString::fromUtf8(what), text, key, id, field,
+                                .arg(what, text, key, id, field,
                                      r[2].IsNull() ? QStringLiteral("gol") : QStringLiteral("„%1”").arg(r[2].ToText()),
                                      want);
             const auto seen = byFold.constFind(want);
             if (seen != byFold.constEnd())
                 problems << QStringLiteral("%1 „%2” (%3 %4) este același cu cel cu %3 %5 dacă nu se ține seama de "
                                            "literele mari și mici.")
-                                .arg(QString::fromUtf8(what), text, key, id, *seen);
+                                .arg(what, text, key, id, *seen);
             else
                 byFold.insert(want, id);
-            if (text.trimmed() != text || text.isEmpty())
-                warnings << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.")
-                                .arg(QString::fromUtf8(what), text, key, id);
-            if (TextLength(text) > editorMax)
+            if (blankOnly(text))
+                problems << QStringLiteral("%1 cu %2 %3 are doar spații; ferestrele programului nu primesc un text "
+                                           "gol.")
+                                .arg(what, key, id);
+            else if (TrimmedBlanks(text) != text)
+                warnings
+                    << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.").arg(what, text, key, id);
+            if (UCase(text) != text)
+                warnings << QStringLiteral("%1 „%2” (%3 %4) are litere mici; ferestrele programului scriu doar "
+                                           "majuscule.")
+                                .arg(what, text, key, id);
+            if (TextLength(text) > t.editorMax)
                 warnings << QStringLiteral("%1 „%2” (%3 %4) are %5; fereastra lui arată cel mult %6.")
-                                .arg(QString::fromUtf8(what), text, key, id,
-                                     Counted(TextLength(text), "caracter", "caractere"))
-                                .arg(editorMax);
+                                .arg(what, text, key, id, Counted(TextLength(text), "caracter", "caractere"))
+                                .arg(t.editorMax);
+        }
+    }
+
+    // What another program may have added that makes the program's own writes fail.
+    void foreignDesign()
+    {
+        if (db_.QueryValue(QStringLiteral("PRAGMA journal_mode"))
+                .ToText()
+                .compare(QLatin1String("wal"), Qt::CaseInsensitive)
+            == 0)
+            problems << QStringLiteral("baza de date este în modul „write-ahead log” (WAL): pe un disc sau într-un "
+                                       "dosar care poate fi doar citit nu se mai poate deschide, iar fișierele "
+                                       "„-wal” și „-shm” de lângă ea țin o parte din date.");
+        for (const auto& r : db_.QueryRows(QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = "
+                                                          "'trigger' ORDER BY name")))
+            problems << QStringLiteral("tabela „%1” are declanșatorul „%2”, pus de alt program: el poate face să "
+                                       "eșueze sau să schimbe scrierile programului.")
+                            .arg(r[1].ToText(), r[0].ToText());
+        for (const char* table : {store::kWords.table, store::kChapters.table, store::kLinks}) {
+            const QStringList known = store::RequiredFields(latin(table));
+            for (const auto& r : db_.QueryRows(QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE "
+                                                              "\"notnull\" = 1 AND dflt_value IS NULL AND pk = 0"),
+                                               {latin(table)}))
+                if (!known.contains(r[0].ToText(), Qt::CaseInsensitive))
+                    problems << QStringLiteral("tabela „%1” are câmpul obligatoriu „%2”, fără valoare implicită: "
+                                               "programul nu îl completează, așa că nu poate adăuga rânduri.")
+                                    .arg(latin(table), r[0].ToText());
         }
     }
 
@@ -203,46 +264,35 @@ private:
     Database& db_;
 };
 
-void printList(const QString& prefix, const QStringList& items)
-{
-    for (qsizetype i = 0; i < items.size() && i < kListLimit; ++i)
-        PrintErr(prefix + items[i]);
-    if (items.size() > kListLimit)
-        PrintErr(prefix + QStringLiteral("… și încă %1.").arg(items.size() - kListLimit));
-}
-
 }  // namespace
 
-int RunCheck(const QString& file)
+int RunCheck(const QString& file, bool repair)
 {
-    std::unique_ptr<Database> db = OpenStore(file);
+    std::unique_ptr<Database> db = OpenStore(file, repair ? Access::ForRepair : Access::ReadOnly);
+    if (repair)
+        RepairStore(*db);
     Checker c(*db);
     c.step([&] { c.sqliteChecks(); });
     c.step([&] {
-        c.keyColumn(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"));
-        c.keyColumn(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"));
-        c.textColumn(QStringLiteral("tblDictionar"), QStringLiteral("Cuvant"));
-        c.textColumn(QStringLiteral("tblCapitol"), QStringLiteral("Capitol"));
+        for (const store::TextTable* t : {&store::kWords, &store::kChapters}) {
+            c.keyColumn(latin(t->table), latin(t->key));
+            c.textColumn(latin(t->table), latin(t->text));
+        }
     });
     c.step([&] { c.linkRules(); });
-    c.step([&] {
-        c.texts(QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant"), "cuvântul",
-                kWordMax);
-    });
-    c.step([&] {
-        c.texts(QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol"), "capitolul",
-                kChapterMax);
-    });
+    c.step([&] { c.foreignDesign(); });
+    c.step([&] { c.texts(store::kWords); });
+    c.step([&] { c.texts(store::kChapters); });
     c.step([&] { c.orphans(); });
 
     auto shown = [](long long n) { return n < 0 ? QStringLiteral("nu se pot număra") : QString::number(n); };
     PrintOut(QStringLiteral("Baza de date „%1”:").arg(file));
-    PrintOut(QStringLiteral("  cuvinte:  %1").arg(shown(c.count("tblDictionar"))));
-    PrintOut(QStringLiteral("  capitole: %1").arg(shown(c.count("tblCapitol"))));
-    PrintOut(QStringLiteral("  legături: %1").arg(shown(c.count("tblLegatura"))));
+    PrintOut(QStringLiteral("  cuvinte:  %1").arg(shown(c.count(store::kWords.table))));
+    PrintOut(QStringLiteral("  capitole: %1").arg(shown(c.count(store::kChapters.table))));
+    PrintOut(QStringLiteral("  legături: %1").arg(shown(c.count(store::kLinks))));
 
-    printList(QStringLiteral("atenție: "), c.warnings);
-    printList(QStringLiteral("problemă: "), c.problems);
+    PrintListed(QStringLiteral("atenție: "), c.warnings);
+    PrintListed(QStringLiteral("problemă: "), c.problems);
     if (!c.problems.isEmpty()) {
         PrintErr(QStringLiteral("Baza de date „%1” NU este în regulă: %2.")
                      .arg(file, Counted(c.problems.size(), "problemă", "probleme")));

@@ -8,7 +8,8 @@ namespace tarvix::tool {
 
 // An empty store, or with sample = true the sample textbook.
 int RunCreate(const QString& file, bool force, bool sample);
-int RunCheck(const QString& file);
+// With repair, what can be mended without losing a row is mended first.
+int RunCheck(const QString& file, bool repair);
 int RunExport(const QString& file, const QString& dir, bool force);
 int RunImport(const QString& file, const QString& dir);
 

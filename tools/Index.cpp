@@ -449,7 +449,7 @@ int RunIndex(const QString& file, const IndexOptions& options)
 {
     if (options.output)
         checkOutput(file, *options.output, options.force);
-    std::unique_ptr<Database> db = OpenStore(file);
+    std::unique_ptr<Database> db = OpenStore(file, Access::ReadOnly);
     const Contents contents = read(*db);
     db->Close();
 

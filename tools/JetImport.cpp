@@ -308,8 +308,8 @@ private:
 
 // What was read and stored, for the report.
 struct Import {
-    Side words{QStringLiteral("Cuvinte"), "cuvânt", kWordMax};
-    Side chapters{QStringLiteral("Capitole"), "capitol", kChapterMax};
+    Side words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
+    Side chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
     long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;
@@ -585,7 +585,7 @@ int RunConvert(const QString& file)
                 : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
     if (!IsJetFile(info.absoluteFilePath())) {
         try {
-            OpenStore(info.absoluteFilePath())->Close();
+            OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
         } catch (const Failure& f) {
             throw Failure{
                 f.code,

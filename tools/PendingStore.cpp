@@ -63,10 +63,15 @@ PendingStore::PendingStore(const QString& file, bool force) : target_(QDir::curr
         throw Failure{exitcode::FileProblem, QStringLiteral("Dosarul „%1” nu există.").arg(FolderOf(target_))};
     if (target_.exists() && !force)
         alreadyThere(target_);
-    // A journal or log beside the old file belongs to a change in progress or cut
-    // short; SQLite would play it back into the new file.
+    // A journal or log beside the file belongs to a change in progress or cut
+    // short; SQLite would play it back into the new file, even where no file is left.
     QString which;
-    if (force && HasChangeInProgress(target_, &which))
+    if (HasChangeInProgress(target_, &which) && !target_.exists())
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("În locul lui „%1” a rămas „%2”, de la o bază de date care nu mai este acolo; "
+                                     "SQLite l-ar putea aplica fișierului nou. Ștergeți „%2” și încercați din nou.")
+                          .arg(target_.fileName(), which)};
+    if (HasChangeInProgress(target_, &which))
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Lângă „%1” se află „%2”: fișierul este în lucru la o "
                                      "copie a programului sau are o modificare întreruptă. Închideți "

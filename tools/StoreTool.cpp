@@ -1,6 +1,7 @@
 #include "tools/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -54,6 +55,12 @@ QStringList Listed(const QStringList& items, int limit)
     return out;
 }
 
+void PrintListed(const QString& prefix, const QStringList& items)
+{
+    for (const QString& line : Listed(items))
+        PrintErr(prefix + line);
+}
+
 QString Shortened(const QString& text, int max)
 {
     if (text.size() <= max)
@@ -81,6 +88,17 @@ QString Unneutralised(const QString& cell)
     return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
 }
 
+QString TrimmedBlanks(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
+    qsizetype b = 0, e = text.size();
+    while (b < e && blank(text.at(b)))
+        ++b;
+    while (e > b && blank(text.at(e - 1)))
+        --e;
+    return text.mid(b, e - b);
+}
+
 int TextLength(const QString& text)
 {
     int n = 0;
@@ -89,12 +107,14 @@ int TextLength(const QString& text)
     return n;
 }
 
-std::unique_ptr<Database> OpenStore(const QString& file)
+std::unique_ptr<Database> OpenStore(const QString& file, Access access)
 {
     std::unique_ptr<Database> db;
     try {
-        db = DBEngine().OpenDatabase(file);
+        db = DBEngine().OpenDatabase(file, access == Access::ReadOnly);
         store::RequireSchema(*db);
+        if (access == Access::ForWriting)
+            store::RequireSoundStore(*db);
     } catch (const EngineError& e) {
         throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Engine.h"
+#include "store/Schema.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,9 +29,6 @@ struct Failure {
     QString message;
 };
 
-inline constexpr int kWordMax = 25;     // the words editor's box
-inline constexpr int kChapterMax = 40;  // the chapters editor's box
-
 // Both go out as UTF-8, whatever the locale.
 void PrintOut(const QString& text);
 void PrintErr(const QString& text);
@@ -43,6 +41,8 @@ QString Counted(long long n, const char* one, const char* many);
 
 // The first items of a long list, then "… și încă N".
 QStringList Listed(const QStringList& items, int limit = 50);
+// Each of Listed(items) on stderr, after prefix.
+void PrintListed(const QString& prefix, const QStringList& items);
 
 // A text quoted in a message, cut to a readable length.
 QString Shortened(const QString& text, int max = 80);
@@ -52,12 +52,21 @@ QString Shortened(const QString& text, int max = 80);
 QString Neutralised(const QString& text);
 QString Unneutralised(const QString& cell);
 
+// The text without blanks at its ends, a no-break space pasted from a document counted as one.
+QString TrimmedBlanks(const QString& text);
+
 // Characters as a person counts them (code points, not UTF-16 units).
 int TextLength(const QString& text);
 
+// How a command opens the store. ReadOnly: a command that only reads, so it
+// works on a read-only file, folder or medium. ForRepair: for writing, whatever
+// rows another program left out of step. ForWriting: for writing, once the
+// rules the editors rely on hold.
+enum class Access { ReadOnly, ForRepair, ForWriting };
+
 // Opens an existing store and makes sure it holds the three tables; any
 // failure is a FileProblem naming the file.
-std::unique_ptr<Database> OpenStore(const QString& file);
+std::unique_ptr<Database> OpenStore(const QString& file, Access access);
 
 // Rolls back unless committed, so an early return or a throw leaves the store as it was.
 class Transaction {

@@ -51,7 +51,7 @@ QByteArray csvOf(const QStringList& header, const std::vector<QStringList>& rows
 
 int RunExport(const QString& file, const QString& dir, bool force)
 {
-    std::unique_ptr<Database> db = OpenStore(file);
+    std::unique_ptr<Database> db = OpenStore(file, Access::ReadOnly);
 
     const QFileInfo dirInfo(QDir::current(), dir);
     if (dirInfo.exists() && !dirInfo.isDir())
@@ -168,15 +168,7 @@ public:
     QString text(int file, int line, const QString& raw, const char* what, int max)
     {
         // Composed and decomposed letters look alike: keep one form, as the keyboard gives it.
-        QString t = Unneutralised(raw).normalized(QString::NormalizationForm_C);
-        // A no-break space pasted from a document is a blank too.
-        const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
-        qsizetype b = 0, e = t.size();
-        while (b < e && blank(t.at(b)))
-            ++b;
-        while (e > b && blank(t.at(e - 1)))
-            --e;
-        t = t.mid(b, e - b).toUpper();
+        QString t = TrimmedBlanks(Unneutralised(raw).normalized(QString::NormalizationForm_C)).toUpper();
         if (t.isEmpty()) {
             issue(file, line, QStringLiteral("%1 este gol.").arg(QString::fromUtf8(what)));
             return {};
@@ -288,8 +280,8 @@ public:
         const int file = 2;
         std::map<std::pair<QString, QString>, int> lineOf;
         for (const CsvRow* r : rows(file, table, {QStringLiteral("Cuvant"), QStringLiteral("Capitol")})) {
-            const QString w = text(file, r->line, r->fields[0], "cuvântul", kWordMax);
-            const QString c = text(file, r->line, r->fields[1], "capitolul", kChapterMax);
+            const QString w = text(file, r->line, r->fields[0], "cuvântul", store::kWordMax);
+            const QString c = text(file, r->line, r->fields[1], "capitolul", store::kChapterMax);
             if (w.isEmpty() || c.isEmpty())
                 continue;
             const QString wk = FoldKey(w), ck = FoldKey(c);
@@ -340,7 +332,7 @@ QHash<QString, QString> foldedTexts(Database& db, const QString& sql)
 
 int RunImport(const QString& file, const QString& dir)
 {
-    std::unique_ptr<Database> db = OpenStore(file);
+    std::unique_ptr<Database> db = OpenStore(file, Access::ForWriting);
 
     const QFileInfo dirInfo(QDir::current(), dir);
     if (!dirInfo.isDir())
@@ -395,10 +387,10 @@ int RunImport(const QString& file, const QString& dir)
 
         QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
         QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
-        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", kWordMax, storeWords, im.content.words,
+        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", store::kWordMax, storeWords, im.content.words,
                  knownWords);
-        im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", kChapterMax, storeChapters, im.content.chapters,
-                 knownChapters);
+        im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", store::kChapterMax, storeChapters,
+                 im.content.chapters, knownChapters);
         im.links(tables[2], knownWords, knownChapters, storeLinks);
 
         const std::tuple<const char*, long long, long long, const char*, const char*> sizes[] = {
@@ -436,15 +428,11 @@ int RunImport(const QString& file, const QString& dir)
         std::stable_sort(im.issues.begin(), im.issues.end(), [](const Issue& a, const Issue& b) {
             return a.file != b.file ? a.file < b.file : a.line < b.line;
         });
-        constexpr std::size_t limit = 50;
-        for (std::size_t i = 0; i < im.issues.size() && i < limit; ++i) {
-            const Issue& is = im.issues[i];
-            PrintErr(
-                QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text));
-        }
-        if (im.issues.size() > limit)
-            PrintErr(QStringLiteral("… și încă %1.")
-                         .arg(Counted(static_cast<long long>(im.issues.size() - limit), "problemă", "probleme")));
+        QStringList lines;
+        for (const Issue& is : im.issues)
+            lines
+                << QStringLiteral("%1, linia %2: %3").arg(QLatin1String(kFileNames[is.file])).arg(is.line).arg(is.text);
+        PrintListed(QString(), lines);
         PrintErr(QStringLiteral("Importul a fost refuzat (%1); baza de date „%2” nu a fost schimbată.")
                      .arg(Counted(static_cast<long long>(im.issues.size()), "problemă", "probleme"), file));
         return exitcode::Refused;

@@ -26,9 +26,14 @@ Comenzi:
   sample FIȘIER         face o bază de date cu un exemplu: un manual de
                         informatică (42 de capitole, 200 de cuvinte și
                         623 de legături), scris cu majuscule, ca în program.
-  check FIȘIER          verifică structura și datele, arată câte cuvinte,
+  check [--repair] FIȘIER
+                        verifică structura și datele, arată câte cuvinte,
                         capitole și legături are baza de date și care legături
-                        trimit la un cuvânt sau un capitol care lipsește.
+                        trimit la un cuvânt sau un capitol care lipsește. Cu
+                        --repair, repară întâi, într-o singură tranzacție, ce
+                        se poate repara fără să se piardă un rând (câmpurile
+                        _Fold, spațiile de la capetele textelor, legăturile
+                        fără cuvânt sau capitol) și arată fiecare schimbare.
   export FIȘIER DOSAR   scrie tabelele în DOSAR (îl face dacă lipsește), ca
                         fișiere CSV în UTF-8, fiecare cu un rând de antet:
                           cuvinte.csv   Cuvant
@@ -67,6 +72,7 @@ Opțiuni:
                 deja; export înlocuiește fișierele CSV care există deja în
                 DOSAR; index înlocuiește IEȘIRE. Fără --force niciun fișier
                 existent nu este suprascris.
+  --repair      check repară ce se poate repara fără să piardă un rând.
   -h, --help    arată acest text.
 
 Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari):
@@ -111,13 +117,14 @@ struct BadArguments {
 struct Arguments {
     QStringList positional;
     bool force = false;
+    bool repair = false;
     bool mappingGiven = false;
     JetImportOptions jet;
     bool indexGiven = false;
     IndexOptions index;
 };
 
-enum Takes : unsigned { None = 0, Force = 1, Mapping = 2, IndexOnly = 4 };
+enum Takes : unsigned { None = 0, Force = 1, Mapping = 2, IndexOnly = 4, Repair = 8 };
 
 struct Command {
     const char* name;
@@ -130,7 +137,7 @@ struct Command {
 const Command kCommands[] = {
     {"create", 1, "un FIȘIER", Force, [](const Arguments& a) { return RunCreate(a.positional[0], a.force, false); }},
     {"sample", 1, "un FIȘIER", Force, [](const Arguments& a) { return RunCreate(a.positional[0], a.force, true); }},
-    {"check", 1, "un FIȘIER", None, [](const Arguments& a) { return RunCheck(a.positional[0]); }},
+    {"check", 1, "un FIȘIER", Repair, [](const Arguments& a) { return RunCheck(a.positional[0], a.repair); }},
     {"export", 2, "un FIȘIER și un DOSAR", Force,
      [](const Arguments& a) { return RunExport(a.positional[0], a.positional[1], a.force); }},
     {"import", 2, "un FIȘIER și un DOSAR", None,
@@ -171,6 +178,10 @@ Arguments parse(const QStringList& args, bool& help)
         }
         if (arg == QLatin1String("-f") || arg == QLatin1String("--force")) {
             a.force = true;
+            continue;
+        }
+        if (arg == QLatin1String("--repair")) {
+            a.repair = true;
             continue;
         }
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -251,6 +262,8 @@ int run(const QStringList& args)
                                : QStringLiteral("comanda „%1” primește %2.").arg(name, QString::fromUtf8(cmd->what))};
     if (a.force && !(cmd->takes & Force))
         throw BadArguments{QStringLiteral("opțiunea --force nu are sens pentru comanda „%1”.").arg(name)};
+    if (a.repair && !(cmd->takes & Repair))
+        throw BadArguments{QStringLiteral("opțiunea --repair este doar pentru check.")};
     if (a.mappingGiven && !(cmd->takes & Mapping))
         throw BadArguments{
             QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};

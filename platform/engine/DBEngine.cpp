@@ -2,6 +2,7 @@
 
 #include "platform/engine/Connection.h"
 #include "platform/engine/ErrorNumbers.h"
+#include "platform/engine/TextRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,7 @@ std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
         conn->fail(rc);
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, DBEngine::BusyTimeoutMs);
+    detail::RegisterTextRules(raw);
     conn->exec("PRAGMA foreign_keys = ON");
     return conn;
 }
@@ -47,13 +49,9 @@ bool IsJetFile(const QString& path)
     return signature == "Standard Jet DB" || signature == "Standard ACE DB";
 }
 
-std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readOnly)
 {
     const QFileInfo info(QDir::current(), name);
-    if (info.isDir())
-        throw EngineError(
-            err::FileNotFound,
-            QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
     // A first run meets this: say how to make the store, not only that it is missing.
     if (!info.exists())
         throw EngineError(err::FileNotFound,
@@ -62,6 +60,16 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
                                          "acest dosar, comanda\ntarvix-db create %1\nface o bază de date goală, "
                                          "iar comanda\ntarvix-db sample %1\nuna cu dicționarul de exemplu.")
                               .arg(info.fileName(), describeFolder(info)));
+    if (info.isDir())
+        throw EngineError(err::CannotOpen, QStringLiteral("„%1” din dosarul „%2” este un dosar, nu un fișier; baza de "
+                                                          "date este un fișier cu acest nume.")
+                                               .arg(info.fileName(), describeFolder(info)));
+    // A pipe would block the first read and a device read without end.
+    if (!info.isFile())
+        throw EngineError(err::CannotOpen, QStringLiteral("„%1” din dosarul „%2” nu este un fișier obișnuit, ci o "
+                                                          "conductă, un dispozitiv sau un soclu; baza de date este un "
+                                                          "fișier obișnuit.")
+                                               .arg(info.fileName(), describeFolder(info)));
     if (!info.isReadable())
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
                                                           "lipsește permisiunea.")
@@ -74,13 +82,14 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
                                          "„tarvix-db convert %1”, care păstrează originalul alături.")
                               .arg(info.fileName(), describeFolder(info)));
     // The program writes; finding out only at the first save would lose the user's typing.
-    if (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
+    if (!readOnly && (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0))
         throw EngineError(err::ReadOnly,
                           QStringLiteral("Fișierul „%1” sau dosarul „%2” poate fi doar citit; Tarvix are "
                                          "nevoie să scrie în ele.")
                               .arg(info.fileName(), describeFolder(info)));
     // One thread uses a connection, so SQLite need not lock around every call.
-    std::shared_ptr<Connection> conn = openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    std::shared_ptr<Connection> conn =
+        openConnection(info, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
     try {
         conn->loadSchema();
     } catch (const EngineError& e) {
@@ -90,7 +99,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name)
                                                   .arg(info.fileName(), describeFolder(info)));
         throw;
     }
-    if (sqlite3_db_readonly(conn->db.get(), "main") == 1)
+    if (!readOnly && sqlite3_db_readonly(conn->db.get(), "main") == 1)
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” poate fi doar citit; Tarvix are nevoie să scrie "
                                                         "în el.")
                                              .arg(info.fileName()));

@@ -13,8 +13,9 @@ namespace tarvix {
 
 class DBEngine {
 public:
-    // Opens an existing file for reading and writing; never creates one.
-    std::unique_ptr<Database> OpenDatabase(const QString& name);
+    // Opens an existing file for reading and writing (or, with readOnly, for
+    // reading only, as on a read-only medium); never creates one.
+    std::unique_ptr<Database> OpenDatabase(const QString& name, bool readOnly = false);
     // Makes a new, empty file; refuses to overwrite one (AlreadyExists).
     std::unique_ptr<Database> CreateDatabase(const QString& name);
     // How long a write waits for another copy's lock before failing with Locked.

@@ -83,7 +83,8 @@ void Database::ExecuteScript(const QString& sql)
 
 void Database::BeginTransaction()
 {
-    conn_->exec("BEGIN IMMEDIATE");
+    // Read-only, a transaction is one snapshot of the file and takes no write lock.
+    conn_->exec(sqlite3_db_readonly(conn_->handle(), "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE");
 }
 
 void Database::CommitTransaction()

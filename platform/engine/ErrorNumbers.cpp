@@ -26,9 +26,14 @@ const SqliteText kSqliteTexts[] = {
     {SQLITE_CONSTRAINT_CHECK, true, err::ValueRefused,
      "Modificarea nu a fost făcută: valoarea este goală sau prea lungă (%2)."},
     {SQLITE_BUSY, false, err::Locked,
-     "Fișierul „%1” este folosit de altă copie a programului; încercați din nou peste câteva clipe."},
+     "Fișierul „%1” este ocupat de alt program sau de altă copie a lui Tarvix; încercați din nou peste câteva "
+     "clipe."},
     {SQLITE_LOCKED, false, err::Locked,
-     "Fișierul „%1” este folosit de altă copie a programului; încercați din nou peste câteva clipe."},
+     "Fișierul „%1” este ocupat de alt program sau de altă copie a lui Tarvix; încercați din nou peste câteva "
+     "clipe."},
+    // SQLite notices at the next write that the file it has open is no longer under its name.
+    {SQLITE_READONLY_DBMOVED, true, err::FileNotFound,
+     "Fișierul „%1” a fost șters sau mutat cât timp programul lucra cu el: modificarea nu a fost făcută."},
     {SQLITE_READONLY, false, err::ReadOnly,
      "Fișierul „%1” sau dosarul lui poate fi doar citit: modificarea nu a fost făcută."},
     {SQLITE_FULL, false, err::DiskFull, "Nu mai este loc pe disc: modificarea nu a fost făcută."},

@@ -100,4 +100,40 @@ QString FoldKey(const QString& text)
     return key;
 }
 
+qsizetype FirstBadUtf8(QByteArrayView bytes)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        unsigned min = 0;
+        unsigned cp = 0;
+        if ((c & 0xE0) == 0xC0) {
+            more = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return i;
+        }
+        for (int k = 1; k <= more; ++k) {
+            if (i + k >= n || (s[i + k] & 0xC0) != 0x80)
+                return i;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past Unicode are not text.
+        if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return i;
+        i += more + 1;
+    }
+    return -1;
+}
+
 }  // namespace tarvix

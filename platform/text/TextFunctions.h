@@ -2,6 +2,7 @@
 // texts. QtCore only, so code without a display can use them too.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -28,5 +29,9 @@ QString ChrW(std::int32_t code);
 // letter case ignored for every letter the program upper-cases, Romanian
 // letters included, and the old cedilla forms of Ș and Ț counted as the comma forms.
 QString FoldKey(const QString& text);
+
+// Offset of the first byte that is not well-formed UTF-8 (overlong forms,
+// surrogates and values past Unicode included), or -1 when all of it is.
+qsizetype FirstBadUtf8(QByteArrayView bytes);
 
 }  // namespace tarvix

@@ -307,8 +307,8 @@ void ConcurrencyTest::pastTheTimeoutChangesFailWithLockedAndLeaveNoTrace()
     Copy r({QStringLiteral("reader"), s.file(), QStringLiteral("0")});
     QCOMPARE(r.line(), QStringLiteral("READY"));
     w.send("GO");
-    const QString locked = QStringLiteral("ERR %1 Fișierul „Dictionar.mdb” este folosit de altă copie a programului; "
-                                          "încercați din nou peste câteva clipe.")
+    const QString locked = QStringLiteral("ERR %1 Fișierul „Dictionar.mdb” este ocupat de alt program sau de altă "
+                                          "copie a lui Tarvix; încercați din nou peste câteva clipe.")
                                .arg(err::Locked);
     QCOMPARE(w.line(), QStringLiteral("EDIT ") + locked);
     QCOMPARE(w.line(), QStringLiteral("DELETE ") + locked);

@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tarvix;
@@ -94,6 +95,7 @@ CREATE TABLE tblLegatura (ID_Cuvant INTEGER NOT NULL, ID_Capitol INTEGER NOT NUL
 enum class Kind {
     Missing,
     Folder,
+    Fifo,
     Empty,
     TruncatedHalf,
     TruncatedHeader,
@@ -162,7 +164,9 @@ void BadFilesTest::sweep_data()
     QTest::newRow("missing") << Kind::Missing << err::FileNotFound
                              << QStringLiteral("Nu găsesc fișierul „Dictionar.mdb”") << 3;
     QTest::newRow("a folder of that name")
-        << Kind::Folder << err::FileNotFound << QStringLiteral("Nu găsesc fișierul „Dictionar.mdb”") << 3;
+        << Kind::Folder << err::CannotOpen << QStringLiteral("este un dosar, nu un fișier") << 3;
+    QTest::newRow("a pipe of that name") << Kind::Fifo << err::CannotOpen
+                                         << QStringLiteral("nu este un fișier obișnuit, ci o conductă") << 3;
     QTest::newRow("0 bytes") << Kind::Empty << err::NotAStore << QStringLiteral("lipsește tabela „tblDictionar”") << 3;
     QTest::newRow("store cut in half") << Kind::TruncatedHalf << err::Corrupt << QStringLiteral("este deteriorat") << 3;
     QTest::newRow("store cut inside its header")
@@ -184,7 +188,8 @@ void BadFilesTest::sweep_data()
     QTest::newRow("fold field missing") << Kind::NoFoldField << err::NotAStore
                                         << QStringLiteral("tabela „tblDictionar” nu are câmpul „Cuvant_Fold”") << 3;
     QTest::newRow("locked by another copy")
-        << Kind::LockedByOther << err::Locked << QStringLiteral("este folosit de altă copie a programului") << 3;
+        << Kind::LockedByOther << err::Locked
+        << QStringLiteral("este ocupat de alt program sau de altă copie a lui Tarvix") << 3;
 }
 
 std::unique_ptr<QProcess> BadFilesTest::prepare(Kind kind, const QString& folder)
@@ -193,6 +198,7 @@ std::unique_ptr<QProcess> BadFilesTest::prepare(Kind kind, const QString& folder
     switch (kind) {
     case Kind::Missing: break;
     case Kind::Folder: QDir(folder).mkdir(kFile); break;
+    case Kind::Fifo: ::mkfifo(QFile::encodeName(path).constData(), 0600); break;
     case Kind::Empty: writeFile(path, {}); break;
     case Kind::TruncatedHalf: {
         const QByteArray store = realStore(folder);

@@ -435,6 +435,34 @@ private slots:
         });
     }
 
+    // Another copy deletes the chosen chapter after the window filled its list:
+    // the user is told, both lists are read again and the window goes on.
+    void chapterDeletedByAnotherCopy()
+    {
+        const auto w = store->addWord("CASA");
+        store->link(w, store->addChapter("ACOPERIS"));
+        store->addChapter("BUCATARIE");
+        store->addChapter("ZIDURI");
+        openFor("CASA", w);
+        whileShown([&] {
+            links->Combo1.setText("BUCATARIE");
+            store->other().QueryRows("DELETE FROM tblCapitol WHERE Capitol = 'BUCATARIE'");
+            click(links->Command1);
+            QVERIFY(!endedWith);
+            QCOMPARE(boxes.size(), std::size_t(1));
+            QVERIFY2(boxes[0].text.contains("„BUCATARIE” nu mai există"), qPrintable(boxes[0].text));
+            QCOMPARE(tarvix::test::items(links->Combo1), (QStringList{"ACOPERIS", "ZIDURI"}));
+            QCOMPARE(listed(), QStringList{"ACOPERIS"});
+            QCOMPARE(store->count("tblLegatura"), 1);
+            // And the window goes on: the next add works.
+            links->Combo1.setText("ZIDURI");
+            click(links->Command1);
+            QCOMPARE(listed(), (QStringList{"ACOPERIS", "ZIDURI"}));
+            QCOMPARE(store->chaptersOf(w), (QStringList{"ACOPERIS", "ZIDURI"}));
+        });
+        QVERIFY(!endedWith);
+    }
+
     // Esc, the close box and the back button all unload the window; the next
     // opening loads it afresh.
     void closing_data()

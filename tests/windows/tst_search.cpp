@@ -4,6 +4,7 @@
 #include "resources/Resources.h"
 #include "search/frmMain.h"
 #include "store/Global.h"
+#include "store/Schema.h"
 #include "support/EndProgramRecorder.h"
 #include "support/MsgBoxDouble.h"
 #include "support/TempStore.h"
@@ -696,6 +697,15 @@ void SearchWindowTest::unusableStoreEndsTheProgram_data()
     QTest::newRow("missing, shown directly") << QByteArray() << true << 3024;
     QTest::newRow("not a database") << QByteArray("Acesta este un fișier text oarecare.\n") << false << 3343;
     QTest::newRow("a database without the tables") << QByteArray("sqlite") << false << 3343;
+    // Left so by another program, the windows would act on the wrong row.
+    QTest::newRow("a fold out of step with its text")
+        << QByteArray("INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) VALUES ('PROGRAM', 'PROGRAM'), ('program', "
+                      "'program');")
+        << false << 3049;
+    QTest::newRow("a link waiting for the next word")
+        << QByteArray("PRAGMA foreign_keys = OFF; INSERT INTO tblCapitol (Capitol, Capitol_Fold) VALUES ('A', 'A'); "
+                      "INSERT INTO tblLegatura VALUES (1, 1);")
+        << true << 3049;
 }
 
 void SearchWindowTest::unusableStoreEndsTheProgram()
@@ -706,6 +716,10 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     TempStore s(false);
     if (contents == "sqlite") {
         DBEngine().CreateDatabase(s.file())->Close();
+    } else if (contents.startsWith("INSERT") || contents.startsWith("PRAGMA")) {
+        auto db = DBEngine().CreateDatabase(s.file());
+        store::CreateSchema(*db);
+        db->ExecuteScript(QString::fromUtf8(contents));
     } else if (!contents.isEmpty()) {
         QFile file(s.file());
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -733,6 +747,9 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
                                     QStringLiteral("\ntarvix-db create Dictionar.mdb\n"),
                                     QStringLiteral("\ntarvix-db sample Dictionar.mdb\n")})
             QVERIFY2(boxes_.boxes[0].text.contains(part), qPrintable(boxes_.boxes[0].text));
+    if (number == err::Corrupt)
+        QVERIFY2(boxes_.boxes[0].text.contains("„tarvix-db check --repair Dictionar.mdb”"),
+                 qPrintable(boxes_.boxes[0].text));
     QCOMPARE(end_.statuses().size(), std::size_t(1));
     QVERIFY(end_.statuses()[0] != 0);
     QVERIFY(ErrorRaised());

@@ -1,0 +1,26 @@
+// The rules whose breach would make the program act on the wrong row: checked
+// each time a store is opened, one cheap query per rule.
+#pragma once
+
+#include "platform/Engine.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tarvix::store {
+
+// One broken rule, in the user's words, naming a row that breaks it.
+struct BrokenRule {
+    QString text;
+    bool mendable;  // tarvix-db check --repair mends it without losing a row
+};
+
+// The first broken rule among: every fold is the fold of its text, texts are
+// UTF-8, keys fit in 32 bits, no link waits for a word or chapter not yet added.
+std::optional<BrokenRule> FirstBrokenRule(Database& db);
+
+// Raises Corrupt, naming the rule and the command that mends it, when one is broken.
+void RequireSoundStore(Database& db);
+
+}  // namespace tarvix::store

@@ -1,0 +1,14 @@
+// check --repair: what another program left out of step is mended without
+// losing a row, in one transaction, each change listed.
+#pragma once
+
+#include "platform/Engine.h"
+
+namespace tarvix::tool {
+
+// Recomputes folds, trims texts and removes links to a missing word or
+// chapter (each listed first); lists on stderr what it cannot mend. Whatever
+// else is wrong is left to the check that follows.
+void RepairStore(Database& db);
+
+}  // namespace tarvix::tool
