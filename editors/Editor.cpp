@@ -1,14 +1,14 @@
 #include "editors/Editor.h"
 
 #include "store/Global.h"
+#include "store/Schema.h"
 
 namespace tarvix {
 
 namespace {
 // The older engine's number for a repeated unique value, beside its own 3022.
 constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
-// List positions are 16-bit: one more row and no list could show the table again.
-constexpr std::int32_t kMaxRows = 32767;
+using store::kMaxRows;
 
 QString U(const char* utf8)
 {

@@ -29,7 +29,7 @@ namespace tarvix::tool {
 
 namespace {
 
-constexpr long long kMaxRows = 32767;  // the editors' lists hold no more
+constexpr long long kMaxRows = store::kMaxRows;
 constexpr int kStoreMaxChars = 255;    // the store's own limit on a text
 
 // As the editors store a typed text: each character upper-cased at its

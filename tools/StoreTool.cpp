@@ -121,23 +121,6 @@ std::unique_ptr<Database> OpenStore(const QString& file, Access access)
     return db;
 }
 
-Transaction::Transaction(Database& db) : db_(db)
-{
-    db_.BeginTransaction();
-}
-
-Transaction::~Transaction()
-{
-    if (!done_)
-        db_.RollbackTransaction();
-}
-
-void Transaction::Commit()
-{
-    db_.CommitTransaction();
-    done_ = true;
-}
-
 namespace {
 
 void addTexts(Database& db, const QString& table, const QString& field, const QStringList& texts)

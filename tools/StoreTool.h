@@ -68,20 +68,6 @@ enum class Access { ReadOnly, ForRepair, ForWriting };
 // failure is a FileProblem naming the file.
 std::unique_ptr<Database> OpenStore(const QString& file, Access access);
 
-// Rolls back unless committed, so an early return or a throw leaves the store as it was.
-class Transaction {
-public:
-    explicit Transaction(Database& db);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    void Commit();
-
-private:
-    Database& db_;
-    bool done_ = false;
-};
-
 // Rows to add; links name their word and chapter by text.
 struct Content {
     QStringList words;

@@ -5,6 +5,7 @@
 #include "tools/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,7 @@ namespace tarvix::tool {
 
 namespace {
 
-// The windows' lists hold at most this many words or chapters.
-constexpr long long kMaxRows = 32767;
+constexpr long long kMaxRows = store::kMaxRows;
 
 // 32,767 rows of 255 characters take about 25 MiB; twice that is no dictionary.
 constexpr qint64 kMaxCsvBytes = 64LL * 1024 * 1024;
