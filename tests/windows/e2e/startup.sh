@@ -13,36 +13,7 @@ cleanup() { [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Waits for a visible window of the process whose title matches, prints its id.
-window() {
-  local title="$1" id
-  for _ in $(seq 1 300); do
-    id="$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | head -n 1)"
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
-press() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-  sleep 0.3
-  xdotool key --clearmodifiers "$2"
-}
-
-finish() {
-  local status
-  for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not end"
-  wait "$pid"
-  status=$?
-  pid=""
-  return "$status"
-}
+. "$(dirname "${BASH_SOURCE[0]}")/driver.sh"
 
 mkdir "$work/store" "$work/empty"
 "$tool" sample "$work/store/Dictionar.mdb" >/dev/null || fail "could not make the sample store"
