@@ -65,13 +65,9 @@ bool ItemStore::settle()
         return false;
     const std::size_t first = settledCount_;
     const std::size_t n = items_.size() - first;
-    // Sort small records rather than the items; the index keeps equal texts in arrival order.
-    struct Rec {
-        std::uint64_t p0, p1;
-        std::uint32_t offset, length;  // the whole key, read only when the prefixes tie
-        std::uint32_t index;
-    };
-    std::vector<Rec> recs(n);
+    // The index keeps equal texts in arrival order.
+    std::vector<Rec>& recs = recs_;
+    recs.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const Item& it = items_[first + i];
         recs[i] = {it.prefix0, it.prefix1, it.keyOffset, it.keyLength, static_cast<std::uint32_t>(first + i)};
@@ -94,7 +90,8 @@ bool ItemStore::settle()
     } else {
         // A long list: a stable radix pass per byte of the first prefix (bytes all alike are
         // skipped), then only the runs that share it are compared in full.
-        std::vector<Rec> spare(n);
+        std::vector<Rec>& spare = spare_;
+        spare.resize(n);
         for (int shift = 0; shift < 64; shift += 8) {
             std::size_t count[256] = {};
             for (const Rec& r : recs)
@@ -121,11 +118,13 @@ bool ItemStore::settle()
             i = j;
         }
     }
-    std::vector<Item> tail;
+    std::vector<Item>& tail = tail_;
+    tail.clear();
     tail.reserve(n);
     for (const Rec& r : recs)
         tail.push_back(std::move(items_[r.index]));
     std::move(tail.begin(), tail.end(), items_.begin() + static_cast<std::ptrdiff_t>(first));
+    tail.clear();
     if (first > 0) {
         // Stable: an item goes after the equal items that were there before it.
         std::inplace_merge(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(first), items_.end(),

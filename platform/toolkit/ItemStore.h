@@ -49,10 +49,19 @@ public:
     std::uint32_t selectedId = 0;
 
 private:
+    // What settle sorts: small records rather than the items.
+    struct Rec {
+        std::uint64_t p0, p1;
+        std::uint32_t offset, length;  // the whole key, read only when the prefixes tie
+        std::uint32_t index;
+    };
     bool before(const Item& a, const Item& b) const;
 
     bool sorted_;
     std::vector<Item> items_;
+    // Kept between fills: a long list is sorted again and again, and fresh buffers cost page faults each time.
+    std::vector<Rec> recs_, spare_;
+    std::vector<Item> tail_;
     QByteArray keys_;  // every item's key, one after the other
     std::size_t settledCount_ = 0;
     std::uint32_t nextId_ = 1;
