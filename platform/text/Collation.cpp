@@ -106,9 +106,10 @@ inline Weight weightOf(char16_t c, const std::array<Weight, 0x250>& t)
 // whether another unit has the same weights (the units then end the key, to tell the texts apart).
 struct Primary {
     std::uint16_t bigEndian;
-    std::uint8_t notPlain;
-    std::uint8_t shared;
+    std::uint16_t flags;  // kNotPlain, kShared
 };
+constexpr std::uint16_t kNotPlain = 1;
+constexpr std::uint16_t kShared = 2;
 
 Primary primaryOf(const Weight& w)
 {
@@ -118,8 +119,8 @@ Primary primaryOf(const Weight& w)
     const bool own = p == kBlank || (p >= kSign && p < kSign + 0x250)
                      || (p >= kDigit && p < kDigit + 10 && w.accent == kPlain)
                      || (p >= kLatin && p < kLatin + 26 * 4 && (w.accent == kPlain || w.accent == kPlain + 1));
-    return {qToBigEndian(p), static_cast<std::uint8_t>(w.accent != kPlain || w.lower != kPlain),
-            static_cast<std::uint8_t>(!own)};
+    return {qToBigEndian(p), static_cast<std::uint16_t>((w.accent != kPlain || w.lower != kPlain ? kNotPlain : 0)
+                                                        | (own ? 0 : kShared))};
 }
 
 const std::array<Primary, 0x250>& primaries()
@@ -146,17 +147,17 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out)
     auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
     // Most texts are plain upper-case letters: their accent and case levels are empty.
     const auto& fast = primaries();
-    unsigned notPlain = 0, shared = 0;
+    unsigned flags = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const Primary w = s[i] < 0x250 ? fast[s[i]] : primaryOf(compute(s[i]));
         std::memcpy(p, &w.bigEndian, 2);
         p += 2;
-        notPlain |= w.notPlain;
-        shared |= w.shared;
+        flags |= w.flags;
     }
+    const bool notPlain = flags & kNotPlain, shared = flags & kShared;
     *p++ = 0;
     *p++ = 0;
-    if (notPlain == 0) {
+    if (!notPlain) {
         *p++ = kLevelEnd;
         *p++ = kLevelEnd;
     } else {

@@ -2,17 +2,19 @@
 
 #include "platform/text/Error.h"
 
+#include <QtEndian>
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tarvix::detail {
 
-std::uint32_t ItemStore::add(const QString& text)
+std::uint32_t ItemStore::add(QString text)
 {
     if (items_.size() >= 32767)
         RaiseToolkitError(tkerr::Overflow);
     Item item;
-    item.text = text;
     if (sorted_) {
         const auto offset = keys_.size();
         AppendRomanianSortKey(text, keys_);
@@ -20,11 +22,10 @@ std::uint32_t ItemStore::add(const QString& text)
         item.keyLength = static_cast<std::uint32_t>(keys_.size() - offset);
         unsigned char head[16] = {};
         std::memcpy(head, keys_.constData() + offset, std::min<std::size_t>(16, item.keyLength));
-        for (int i = 0; i < 8; ++i) {
-            item.prefix0 = (item.prefix0 << 8) | head[i];
-            item.prefix1 = (item.prefix1 << 8) | head[8 + i];
-        }
+        item.prefix0 = qFromBigEndian<std::uint64_t>(head);
+        item.prefix1 = qFromBigEndian<std::uint64_t>(head + 8);
     }
+    item.text = std::move(text);
     item.id = nextId_++;
     items_.push_back(std::move(item));
     if (!sorted_)
@@ -37,12 +38,33 @@ std::uint32_t ItemStore::add(const QString& text)
 
 void ItemStore::clear()
 {
+    releaseInArrivalOrder();
     items_.clear();
     keys_.resize(0);
     settledCount_ = 0;
     lastId_ = 0;
     lastPosValid_ = false;
     selectedId = 0;
+}
+
+// A sorted list holds its texts in an order unrelated to where they sit in memory; freed in that
+// order, every text is a cache miss. Arrival order is allocation order: free them in it.
+void ItemStore::releaseInArrivalOrder()
+{
+    if (!sorted_ || items_.size() < 1024)
+        return;
+    std::uint32_t lowest = items_.front().id;
+    for (const Item& item : items_)
+        lowest = std::min(lowest, item.id);
+    const std::size_t span = nextId_ - lowest;
+    if (span > 2 * items_.size())
+        return;
+    std::vector<std::uint32_t> at(span, UINT32_MAX);
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        at[items_[i].id - lowest] = static_cast<std::uint32_t>(i);
+    for (const std::uint32_t i : at)
+        if (i != UINT32_MAX)
+            items_[i].text = QString();
 }
 
 // Zero-padded prefixes order like the keys, so the whole keys are read only on a tie.
@@ -65,47 +87,46 @@ bool ItemStore::settle()
         return false;
     const std::size_t first = settledCount_;
     const std::size_t n = items_.size() - first;
-    // The index keeps equal texts in arrival order.
     std::vector<Rec>& recs = recs_;
     recs.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Item& it = items_[first + i];
-        recs[i] = {it.prefix0, it.prefix1, it.keyOffset, it.keyLength, static_cast<std::uint32_t>(first + i)};
-    }
-    const char* keys = keys_.constData();
-    auto less = [keys](const Rec& a, const Rec& b) {
+    for (std::size_t i = 0; i < n; ++i)
+        recs[i] = {items_[first + i].prefix0, static_cast<std::uint32_t>(first + i)};
+    // Past the first prefix the items themselves decide; the index keeps equal texts in arrival order.
+    auto less = [this](const Rec& a, const Rec& b) {
         if (a.p0 != b.p0)
             return a.p0 < b.p0;
-        if (a.p1 != b.p1)
-            return a.p1 < b.p1;
-        const int c = std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
-        if (c != 0)
-            return c < 0;
-        if (a.length != b.length)
-            return a.length < b.length;
+        const Item& x = items_[a.index];
+        const Item& y = items_[b.index];
+        if (before(x, y))
+            return true;
+        if (before(y, x))
+            return false;
         return a.index < b.index;
     };
     if (n < 512) {
         std::sort(recs.begin(), recs.end(), less);
     } else {
         // A long list: a stable radix pass per byte of the first prefix (bytes all alike are
-        // skipped), then only the runs that share it are compared in full.
+        // skipped), the counts of every byte taken in one read; then only the runs that share
+        // the prefix are compared in full.
         std::vector<Rec>& spare = spare_;
         spare.resize(n);
-        for (int shift = 0; shift < 64; shift += 8) {
-            std::size_t count[256] = {};
-            for (const Rec& r : recs)
-                ++count[(r.p0 >> shift) & 0xFF];
-            if (count[(recs[0].p0 >> shift) & 0xFF] == n)
+        std::vector<std::array<std::uint32_t, 256>> counts(8, std::array<std::uint32_t, 256>{});
+        for (const Rec& r : recs)
+            for (int b = 0; b < 8; ++b)
+                ++counts[b][(r.p0 >> (8 * b)) & 0xFF];
+        for (int b = 0; b < 8; ++b) {
+            std::array<std::uint32_t, 256>& count = counts[b];
+            if (count[(recs[0].p0 >> (8 * b)) & 0xFF] == n)
                 continue;
-            std::size_t at = 0;
-            for (std::size_t& c : count) {
-                const std::size_t k = c;
+            std::uint32_t at = 0;
+            for (std::uint32_t& c : count) {
+                const std::uint32_t k = c;
                 c = at;
                 at += k;
             }
             for (const Rec& r : recs)
-                spare[count[(r.p0 >> shift) & 0xFF]++] = r;
+                spare[count[(r.p0 >> (8 * b)) & 0xFF]++] = r;
             recs.swap(spare);
         }
         for (std::size_t i = 0; i < n;) {

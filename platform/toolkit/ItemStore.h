@@ -33,7 +33,7 @@ public:
     bool sorted() const { return sorted_; }
     std::size_t size() const { return items_.size(); }
     // Returns the new item's id.
-    std::uint32_t add(const QString& text);
+    std::uint32_t add(QString text);
     void clear();
     // New items in their sorted places; true when anything moved.
     bool settle();
@@ -49,13 +49,13 @@ public:
     std::uint32_t selectedId = 0;
 
 private:
-    // What settle sorts: small records rather than the items.
+    // What settle sorts: the first prefix and where the item is, rather than the items.
     struct Rec {
-        std::uint64_t p0, p1;
-        std::uint32_t offset, length;  // the whole key, read only when the prefixes tie
+        std::uint64_t p0;
         std::uint32_t index;
     };
     bool before(const Item& a, const Item& b) const;
+    void releaseInArrivalOrder();
 
     bool sorted_;
     std::vector<Item> items_;

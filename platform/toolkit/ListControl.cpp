@@ -46,9 +46,9 @@ void ListControl::scheduleSync()
         Qt::QueuedConnection);
 }
 
-void ListControl::AddItem(const QString& text)
+void ListControl::AddItem(QString text)
 {
-    store_->add(text);
+    store_->add(std::move(text));
     scheduleSync();
 }
 

@@ -33,7 +33,8 @@ private:
 // order when sorted, NewIndex, ListIndex, ListCount.
 class ListControl : public Control {
 public:
-    void AddItem(const QString& text);
+    // By value: a fill hands over its temporaries without touching their reference counts.
+    void AddItem(QString text);
     void Clear();
     std::int16_t ListCount() const;
     std::int16_t ListIndex() const;
