@@ -5,8 +5,10 @@
 
 #include "tools/CodePage.h"
 #include "tools/JetReader.h"
+#include "tools/JetSide.h"
 #include "tools/PendingStore.h"
 #include "tools/StoreTool.h"
+#include "tools/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -30,152 +32,6 @@ namespace tarvix::tool {
 namespace {
 
 constexpr long long kMaxRows = store::kMaxRows;
-constexpr int kStoreMaxChars = 255;    // the store's own limit on a text
-
-// As the editors store a typed text: each character upper-cased at its
-// keystroke (unless its capital is two characters), blanks trimmed, and the
-// old cedilla letters in their comma form.
-QString editorText(const QString& raw)
-{
-    QString t = Trim(raw);
-    for (QChar& c : t) {
-        const QString upper = QString(c).toUpper();
-        if (upper.size() == 1)
-            c = upper.at(0);
-        if (c == QChar(0x015E))
-            c = QChar(0x0218);
-        else if (c == QChar(0x0162))
-            c = QChar(0x021A);
-    }
-    return t;
-}
-
-struct SourceRow {
-    std::optional<qint32> key;
-    std::optional<QByteArray> text;  // UTF-8, or Jet 3 bytes
-};
-
-struct StoredRow {
-    std::optional<qint32> sourceKey;
-    qint32 key = 0;
-    QString text;
-};
-
-// Words or chapters, from their rows in the file to the rows to store.
-struct Side {
-    Side(QString title, const char* one, int boxMax) : title(std::move(title)), one(one), boxMax(boxMax) {}
-    QString title;    // "Cuvinte"
-    const char* one;  // "cuvânt"
-    int boxMax;       // the editor's box
-    std::vector<SourceRow> rows;
-    std::vector<StoredRow> stored;
-    std::vector<std::pair<qint32, std::size_t>> byKey;  // a key in the file -> rows stored, sorted by key
-    std::vector<int> dense;                             // key - denseBase -> first place in byKey, or -1
-    qint64 denseBase = 0;
-    QSet<qint32> emptyKeys;
-    long long merged = 0, skipped = 0;
-    QStringList merges, skips, longTexts;
-
-    void build(const std::function<QString(const QByteArray&)>& decode)
-    {
-        QHash<QString, std::size_t> byFold;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const SourceRow& r = rows[i];
-            const QString keyText = r.key ? QString::number(*r.key) : QStringLiteral("goală");
-            const QString text = r.text ? editorText(decode(*r.text)) : QString();
-            if (text.isEmpty()) {
-                ++skipped;
-                if (r.key)
-                    emptyKeys.insert(*r.key);
-                skips << QStringLiteral("rândul %1 (cheia %2): text gol.").arg(i + 1).arg(keyText);
-                continue;
-            }
-            if (TextLength(text) > kStoreMaxChars) {
-                ++skipped;
-                if (r.key)
-                    emptyKeys.insert(*r.key);
-                skips << QStringLiteral(
-                             "rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
-                             .arg(i + 1)
-                             .arg(keyText, Counted(TextLength(text), "caracter", "caractere"))
-                             .arg(kStoreMaxChars);
-                continue;
-            }
-            const QString fold = FoldKey(text);
-            std::size_t at;
-            if (const auto f = byFold.constFind(fold); f != byFold.constEnd()) {
-                at = *f;
-                ++merged;
-                merges << QStringLiteral("„%1” (cheia %2) este același %3 cu „%4”.")
-                              .arg(text, keyText, QString::fromUtf8(one), stored[at].text);
-            } else {
-                at = stored.size();
-                byFold.insert(fold, at);
-                stored.push_back({r.key, 0, text});
-                // The box counts UTF-16 units, so that is what is too long for it.
-                if (text.size() > boxMax)
-                    longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(text.size(), "caracter", "caractere"));
-            }
-            if (r.key)
-                byKey.emplace_back(*r.key, at);
-        }
-        std::sort(byKey.begin(), byKey.end());
-        if (!byKey.empty() && qint64(byKey.back().first) - byKey.front().first < 4 * qint64(byKey.size()) + 1024) {
-            denseBase = byKey.front().first;
-            dense.assign(static_cast<std::size_t>(qint64(byKey.back().first) - denseBase + 1), -1);
-            for (std::size_t i = byKey.size(); i-- > 0;)
-                dense[static_cast<std::size_t>(byKey[i].first - denseBase)] = static_cast<int>(i);
-        }
-        // Keys are kept where they can be; a row without one, or whose key another row kept, gets a new one.
-        QSet<qint32> used;
-        std::vector<std::size_t> fresh;
-        for (std::size_t i = 0; i < stored.size(); ++i) {
-            if (stored[i].sourceKey && !used.contains(*stored[i].sourceKey)) {
-                stored[i].key = *stored[i].sourceKey;
-                used.insert(stored[i].key);
-            } else {
-                fresh.push_back(i);
-            }
-        }
-        qint64 next = 1;
-        for (const qint32 k : used)
-            next = std::max<qint64>(next, qint64(k) + 1);
-        for (const std::size_t i : fresh) {
-            if (next > INT32_MAX)
-                throw Failure{exitcode::Refused,
-                              QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
-            stored[i].key = static_cast<qint32>(next++);
-        }
-    }
-
-    // The rows stored for a key of the file: none, one, or several when the file repeats the key.
-    std::pair<const std::pair<qint32, std::size_t>*, const std::pair<qint32, std::size_t>*> rowsOf(qint32 key) const
-    {
-        const auto* begin = byKey.data();
-        const auto* end = begin + byKey.size();
-        const auto* lo = begin;
-        // Keys given by Access run from 1 with few gaps: a table by key finds the first row at once.
-        if (!dense.empty()) {
-            const qint64 at = qint64(key) - denseBase;
-            if (at < 0 || at >= qint64(dense.size()) || dense[at] < 0)
-                return {end, end};
-            lo = begin + dense[at];
-        } else {
-            lo = std::lower_bound(begin, end, std::pair<qint32, std::size_t>(key, 0));
-        }
-        const auto* hi = lo;
-        while (hi != end && hi->first == key)
-            ++hi;
-        return {lo, hi};
-    }
-
-    QString missing(qint32 key) const
-    {
-        return emptyKeys.contains(key)
-                   ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
-                   : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
-    }
-};
 
 struct Resolved {
     JetReader::Request request;
@@ -256,60 +112,10 @@ std::optional<qint32> keyOf(const JetField& f)
     return static_cast<qint32>(v);
 }
 
-// The new store, written once the file is read.
-class StoreWriter {
-public:
-    explicit StoreWriter(const QString& path) : db_(DBEngine().CreateDatabase(path))
-    {
-        store::CreateSchema(*db_);
-        // A file no one else sees until it is complete: a crash leaves only a temporary file to remove.
-        db_->ExecuteScript(
-            QStringLiteral("PRAGMA foreign_keys = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -262144;"));
-        transaction_ = std::make_unique<Transaction>(*db_);
-        // Links go in sorted by word and chapter, so an index in that order grows at its end; any other
-        // index is built once over all the links, far quicker than kept up row by row.
-        indexes_ = db_->QueryRows(QStringLiteral("SELECT name, sql FROM sqlite_master AS m WHERE type = 'index' "
-                                                 "AND tbl_name = 'tblLegatura' AND sql IS NOT NULL AND "
-                                                 "(SELECT lower(name) FROM pragma_index_info(m.name) WHERE seqno = 0) "
-                                                 "<> 'id_cuvant'"));
-        for (const auto& index : indexes_)
-            db_->ExecuteScript(QStringLiteral("DROP INDEX \"%1\"").arg(index[0].ToText()));
-    }
-
-    void rows(const QString& sql, const std::vector<StoredRow>& rows)
-    {
-        for (const StoredRow& r : rows)
-            db_->QueryRows(sql, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
-    }
-
-    void link(qint32 word, qint32 chapter)
-    {
-        params_[0] = Variant(word);
-        params_[1] = Variant(chapter);
-        db_->QueryRows(linkSql_, params_);
-    }
-
-    void finish()
-    {
-        for (const auto& index : indexes_)
-            db_->ExecuteScript(index[1].ToText());
-        transaction_->Commit();
-        transaction_.reset();
-        db_->Close();
-    }
-
-private:
-    std::unique_ptr<Database> db_;
-    std::unique_ptr<Transaction> transaction_;
-    std::vector<std::vector<Variant>> indexes_;
-    const QString linkSql_ = QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)");
-    std::vector<Variant> params_ = std::vector<Variant>(2);
-};
-
 // What was read and stored, for the report.
 struct Import {
-    Side words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
-    Side chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
+    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
+    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
     long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;
@@ -359,7 +165,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
             QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
             if (!options.codePage && cp == 1252) {
                 bool romanian = false;
-                for (const Side* s : {&im.words, &im.chapters})
+                for (const JetSide* s : {&im.words, &im.chapters})
                     for (const SourceRow& r : s->rows)
                         romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
                 if (romanian) {
@@ -375,7 +181,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
             codePageLine = QStringLiteral("pagina de cod %1 (%2)").arg(cp).arg(why);
         }
         const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
-        for (Side* s : {&im.words, &im.chapters}) {
+        for (JetSide* s : {&im.words, &im.chapters}) {
             if (static_cast<long long>(s->rows.size()) > kMaxRows)
                 throw Failure{exitcode::Refused,
                               QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
@@ -428,7 +234,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                         link(keyOf(f[0]), keyOf(f[1]));
                         return;
                     }
-                    Side& side = request == 0 ? im.words : im.chapters;
+                    JetSide& side = request == 0 ? im.words : im.chapters;
                     std::optional<QByteArray> text;
                     if (!f[1].null)
                         text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text.toByteArray();
@@ -447,7 +253,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     writer.finish();
 
     im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
-    for (const Side* s : {&im.words, &im.chapters})
+    for (const JetSide* s : {&im.words, &im.chapters})
         im.report << QStringLiteral("%1 (tabela „%2”): %3 citite, %4 păstrate, %5 unite cu altele, %6 sărite.")
                          .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).request.table)
                          .arg(s->rows.size())
@@ -485,7 +291,7 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
             out << QStringLiteral("  ") + line;
     };
     section(QStringLiteral("Legături lăsate deoparte:"), im.dropped);
-    for (const Side* s : {&im.words, &im.chapters}) {
+    for (const JetSide* s : {&im.words, &im.chapters}) {
         section(QStringLiteral("%1 sărite:").arg(s->title), s->skips);
         section(QStringLiteral("%1 unite:").arg(s->title), s->merges);
         section(QStringLiteral("%1 mai lungi decât căsuța ferestrei (%2 caractere), păstrate întregi:")

@@ -1,0 +1,57 @@
+// One side of a Jet import, words or chapters: the file's rows become the
+// rows to store, as the editors would have stored them.
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tarvix::tool {
+
+struct SourceRow {
+    std::optional<qint32> key;
+    std::optional<QByteArray> text;  // UTF-8, or Jet 3 bytes
+};
+
+struct StoredRow {
+    std::optional<qint32> sourceKey;
+    qint32 key = 0;
+    QString text;
+};
+
+// Words or chapters, from their rows in the file to the rows to store.
+class JetSide {
+public:
+    using KeyRow = std::pair<qint32, std::size_t>;  // a key in the file -> a row stored
+
+    JetSide(QString title, const char* one, int boxMax) : title(std::move(title)), one(one), boxMax(boxMax) {}
+
+    // Decodes, trims and upper-cases the rows read, merges those that fold alike and gives each its key.
+    void build(const std::function<QString(const QByteArray&)>& decode);
+    // The rows stored for a key of the file: none, one, or several when the file repeats the key.
+    std::pair<const KeyRow*, const KeyRow*> rowsOf(qint32 key) const;
+    // Why a link to this key has nothing to join.
+    QString missing(qint32 key) const;
+
+    QString title;    // "Cuvinte"
+    const char* one;  // "cuvânt"
+    int boxMax;       // the editor's box
+    std::vector<SourceRow> rows;
+    std::vector<StoredRow> stored;
+    long long merged = 0, skipped = 0;
+    QStringList merges, skips, longTexts;
+
+private:
+    std::vector<KeyRow> byKey;  // sorted by key
+    std::vector<int> dense;     // key - denseBase -> first place in byKey, or -1
+    qint64 denseBase = 0;
+    QSet<qint32> emptyKeys;
+};
+
+}  // namespace tarvix::tool
