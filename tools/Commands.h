@@ -2,6 +2,7 @@
 // (or an EngineError, which the caller reports as an engine failure).
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 namespace tarvix::tool {
@@ -17,5 +18,15 @@ int RunImport(const QString& file, const QString& dir);
 inline constexpr const char* kWordsCsv = "cuvinte.csv";
 inline constexpr const char* kChaptersCsv = "capitole.csv";
 inline constexpr const char* kLinksCsv = "legaturi.csv";
+
+inline QString folderName(const QString& dir)
+{
+    return QDir::toNativeSeparators(dir);
+}
+
+inline QString fileIn(const QString& dir, const char* name)
+{
+    return QDir(dir).filePath(QLatin1String(name));
+}
 
 }  // namespace tarvix::tool
