@@ -14,20 +14,26 @@ std::uint32_t ItemStore::add(QString text)
 {
     if (items_.size() >= 32767)
         RaiseToolkitError(tkerr::Overflow);
-    Item item;
+    // The key first: should it fail, no half-made item is left in the list.
+    std::uint32_t keyOffset = 0, keyLength = 0;
+    std::uint64_t prefix0 = 0, prefix1 = 0;
     if (sorted_) {
         const auto offset = keys_.size();
         AppendRomanianSortKey(text, keys_);
-        item.keyOffset = static_cast<std::uint32_t>(offset);
-        item.keyLength = static_cast<std::uint32_t>(keys_.size() - offset);
+        keyOffset = static_cast<std::uint32_t>(offset);
+        keyLength = static_cast<std::uint32_t>(keys_.size() - offset);
         unsigned char head[16] = {};
-        std::memcpy(head, keys_.constData() + offset, std::min<std::size_t>(16, item.keyLength));
-        item.prefix0 = qFromBigEndian<std::uint64_t>(head);
-        item.prefix1 = qFromBigEndian<std::uint64_t>(head + 8);
+        std::memcpy(head, keys_.constData() + offset, std::min<std::size_t>(16, keyLength));
+        prefix0 = qFromBigEndian<std::uint64_t>(head);
+        prefix1 = qFromBigEndian<std::uint64_t>(head + 8);
     }
+    Item& item = items_.emplace_back();
+    item.prefix0 = prefix0;
+    item.prefix1 = prefix1;
+    item.keyOffset = keyOffset;
+    item.keyLength = keyLength;
     item.text = std::move(text);
     item.id = nextId_++;
-    items_.push_back(std::move(item));
     if (!sorted_)
         settledCount_ = items_.size();
     lastId_ = items_.back().id;
@@ -59,7 +65,8 @@ void ItemStore::releaseInArrivalOrder()
     const std::size_t span = nextId_ - lowest;
     if (span > 2 * items_.size())
         return;
-    std::vector<std::uint32_t> at(span, UINT32_MAX);
+    std::vector<std::uint32_t>& at = arrival_;
+    at.assign(span, UINT32_MAX);
     for (std::size_t i = 0; i < items_.size(); ++i)
         at[items_[i].id - lowest] = static_cast<std::uint32_t>(i);
     for (const std::uint32_t i : at)

@@ -62,6 +62,7 @@ private:
     // Kept between fills: a long list is sorted again and again, and fresh buffers cost page faults each time.
     std::vector<Rec> recs_, spare_;
     std::vector<Item> tail_;
+    std::vector<std::uint32_t> arrival_;
     QByteArray keys_;  // every item's key, one after the other
     std::size_t settledCount_ = 0;
     std::uint32_t nextId_ = 1;
