@@ -167,6 +167,18 @@ void Form::raiseActivate()
     detail::CheckUnwind();
 }
 
+// Shown, in front, with the focus on its first control, and the window the program now works in.
+void Form::putOnScreen()
+{
+    centre();
+    shown_ = true;
+    window_->show();
+    raiseWindow(window_.get());
+    window_->activateWindow();
+    focusFirst();
+    detail::Program().activeStack.push_back(this);
+}
+
 void Form::Show()
 {
     if (shown_)
@@ -182,13 +194,7 @@ void Form::Show()
             window_->windowHandle()->setTransientParent(opener->window_->windowHandle());
     }
     window_->setWindowModality(Qt::ApplicationModal);
-    centre();
-    shown_ = true;
-    window_->show();
-    raiseWindow(window_.get());
-    window_->activateWindow();
-    focusFirst();
-    detail::Program().activeStack.push_back(this);
+    putOnScreen();
     ModalLoop loop;
     struct Guard {
         Form* form;
@@ -224,13 +230,7 @@ void Form::ShowStartup()
     Load();
     if (!loaded_)
         return;
-    centre();
-    shown_ = true;
-    window_->show();
-    raiseWindow(window_.get());
-    window_->activateWindow();
-    focusFirst();
-    detail::Program().activeStack.push_back(this);
+    putOnScreen();
     raiseActivate();
 }
 

@@ -79,6 +79,7 @@ private:
     void buildControls(std::span<const ControlDef> controls);
     void applyTabOrder();
     void focusFirst();
+    void putOnScreen();
     void centre();
     void raiseActivate();
     void pressEnter(QWidget* from);
