@@ -29,7 +29,13 @@ const Option* optionWritten(const QString& written)
     return nullptr;
 }
 
-Invocation parse(const QStringList& args, bool& help)
+// What the command line asks besides a command: the help text, or the edition.
+struct Asked {
+    bool help = false;
+    bool version = false;
+};
+
+Invocation parse(const QStringList& args, Asked& asked)
 {
     Invocation in;
     bool optionsEnded = false;
@@ -44,7 +50,11 @@ Invocation parse(const QStringList& args, bool& help)
             continue;
         }
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            help = true;
+            asked.help = true;
+            continue;
+        }
+        if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            asked.version = true;
             continue;
         }
         if (const Option* flag = optionWritten(arg); flag && !flag->takesValue()) {
@@ -106,10 +116,14 @@ void refuseForeignOptions(const Command& cmd, const Invocation& in)
 
 int run(const QStringList& args)
 {
-    bool help = false;
-    Invocation in = parse(args, help);
-    if (help) {
+    Asked asked;
+    Invocation in = parse(args, asked);
+    if (asked.help) {
         PrintOut(HelpText());
+        return exitcode::Ok;
+    }
+    if (asked.version) {
+        PrintOut(QStringLiteral("tarvix-db " TARVIX_EDITION));
         return exitcode::Ok;
     }
     if (in.positional.isEmpty())

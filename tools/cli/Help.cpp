@@ -16,6 +16,7 @@ Comenzi:)";
 
 const char* const kClosing = R"(Opțiuni pentru orice comandă:
   -h, --help            arată acest text.
+  -V, --version         arată ediția: tarvix-db )" TARVIX_EDITION R"(.
 
 Opțiunile se pot scrie oriunde pe linie, cu valoarea după un spațiu sau după
 „=” (--format=html); după „--” totul este nume de fișier.

@@ -1,11 +1,11 @@
-// The index as one HTML page, ready to print in two columns.
+// The index as one HTML page: one column on a screen, two in print.
 #include "tools/formats/IndexWriter.h"
 
 namespace tarvix::tool {
 
 namespace {
 
-// Print style: two columns, an entry never split across a column or a page.
+// One column on a screen, read from top to bottom; two in print, an entry never split across a column or a page.
 const char* const kHtmlHead = R"(<!DOCTYPE html>
 <html lang="ro">
 <head>
@@ -24,7 +24,6 @@ dd { margin: 0 0 0 1.5em; text-indent: -0.5em; padding-left: 0.5em; }
 ul.fara-capitole { list-style: none; margin: 0; padding: 0; }
 ul.fara-capitole li { break-inside: avoid; page-break-inside: avoid; }
 .nota { margin-top: 1.5em; font-size: 0.9em; }
-@media screen and (min-width: 40em) { .index, ul.fara-capitole { column-count: 2; column-gap: 3em; } }
 @media print {
   @page { size: A4; margin: 2cm 1.8cm; }
   body { font-size: 10pt; max-width: none; margin: 0; padding: 0; }

@@ -7,13 +7,21 @@ namespace {
 
 class TexWriter final : public IndexWriter {
 public:
+    static constexpr int kBreakEvery = 12;
+
     QByteArray escape(const QString& text) const override
     {
         QByteArray out;
         const QByteArray utf8 = text.toUtf8();
         out.reserve(utf8.size() + 8);
+        int run = 0;  // characters since the last blank
         for (qsizetype i = 0; i < utf8.size(); ++i) {
             const char ch = utf8[i];
+            const bool starts = (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+            run = ch == ' ' ? 0 : run + (starts ? 1 : 0);
+            // A word too long for a column may break, without a hyphen, every few letters.
+            if (starts && run > 1 && run % kBreakEvery == 1)
+                out += "\\penalty5000{}";
             switch (ch) {
             case '&':
             case '%':
@@ -50,9 +58,11 @@ public:
     }
     void begin(QByteArray& out) const override
     {
+        // Titles in capitals are not hyphenated; lines are ragged, so none runs into the gutter.
         out += "% Indexul scris de tarvix-db: se include cu \\input într-un document LaTeX cu\n"
-               "% \\usepackage[T1]{fontenc} și \\usepackage[romanian]{babel}.\n"
-               "\\begin{theindex}\n";
+               "% \\usepackage[T1]{fontenc}, \\usepackage{lmodern} și \\usepackage[romanian]{babel}.\n"
+               "\\begin{theindex}\n"
+               "\\raggedright\\hyphenpenalty=10000 \\exhyphenpenalty=10000 \\emergencystretch=2em\n";
     }
     void empty(QByteArray& out) const override { out += QByteArray("  \\textit{") + kNothingLinked + "}\n"; }
     void group(QByteArray& out, const QString& heading, bool first) const override
@@ -61,7 +71,8 @@ public:
             out += "\n  \\indexspace\n";
         out += "  {\\bfseries " + escape(heading) + "}\\nopagebreak\n";
     }
-    void word(QByteArray& out, const QByteArray& word) const override { out += "  \\item " + word + '\n'; }
+    // A headword never ends a column: it stays with its first chapter.
+    void word(QByteArray& out, const QByteArray& word) const override { out += "  \\item " + word + "\\nopagebreak\n"; }
     QByteArray chapterLine(const QByteArray& chapter) const override { return "    \\subitem " + chapter + '\n'; }
     void endWord(QByteArray&) const override {}
     void endIndex(QByteArray&) const override {}
