@@ -1,4 +1,4 @@
-#include "tools/IndexWriters.h"
+#include "tools/formats/IndexWriters.h"
 
 namespace tarvix::tool {
 

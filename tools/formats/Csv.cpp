@@ -1,4 +1,4 @@
-#include "tools/Csv.h"
+#include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
 

@@ -1,6 +1,6 @@
-#include "tools/JetSide.h"
+#include "tools/jet/JetSide.h"
 
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 

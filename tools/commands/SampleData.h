@@ -1,7 +1,7 @@
 // The sample store: a Romanian computer-science textbook, always the same.
 #pragma once
 
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 namespace tarvix::tool {
 

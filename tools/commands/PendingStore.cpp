@@ -1,6 +1,6 @@
-#include "tools/PendingStore.h"
+#include "tools/commands/PendingStore.h"
 
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 // The Jet reader's rows become what the editors would have stored: texts
 // trimmed and upper-cased as typed, rows that fold alike merged with their
 // links following, links to nothing dropped, each pair once.
-#include "tools/JetImport.h"
+#include "tools/jet/JetImport.h"
 
-#include "tools/CodePage.h"
-#include "tools/JetReader.h"
-#include "tools/JetSide.h"
-#include "tools/PendingStore.h"
-#include "tools/StoreTool.h"
-#include "tools/StoreWriter.h"
+#include "tools/jet/CodePage.h"
+#include "tools/jet/JetReader.h"
+#include "tools/jet/JetSide.h"
+#include "tools/commands/PendingStore.h"
+#include "tools/cli/StoreTool.h"
+#include "tools/jet/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

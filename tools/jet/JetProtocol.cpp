@@ -1,4 +1,4 @@
-#include "tools/JetProtocol.h"
+#include "tools/jet/JetProtocol.h"
 
 #include <cstring>
 

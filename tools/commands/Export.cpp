@@ -1,8 +1,8 @@
 // export: the three tables as CSV files a person can read and edit, links
 // written as the texts of their word and chapter.
-#include "tools/Commands.h"
-#include "tools/Csv.h"
-#include "tools/StoreTool.h"
+#include "tools/cli/Commands.h"
+#include "tools/formats/Csv.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

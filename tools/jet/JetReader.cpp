@@ -1,7 +1,7 @@
-#include "tools/JetReader.h"
+#include "tools/jet/JetReader.h"
 
-#include "tools/JetReaderChild.h"
-#include "tools/StoreTool.h"
+#include "tools/jet/JetReaderChild.h"
+#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

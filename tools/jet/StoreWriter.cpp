@@ -1,4 +1,4 @@
-#include "tools/StoreWriter.h"
+#include "tools/jet/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

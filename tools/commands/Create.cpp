@@ -1,8 +1,8 @@
 // create and sample: an empty store, or one with the sample textbook.
-#include "tools/Commands.h"
-#include "tools/PendingStore.h"
-#include "tools/SampleData.h"
-#include "tools/StoreTool.h"
+#include "tools/cli/Commands.h"
+#include "tools/commands/PendingStore.h"
+#include "tools/commands/SampleData.h"
+#include "tools/cli/StoreTool.h"
 
 #include "store/Schema.h"
 

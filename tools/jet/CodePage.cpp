@@ -1,6 +1,6 @@
-#include "tools/CodePage.h"
+#include "tools/jet/CodePage.h"
 
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
-#include "tools/Repair.h"
+#include "tools/commands/Repair.h"
 
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

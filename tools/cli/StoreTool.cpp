@@ -1,4 +1,4 @@
-#include "tools/StoreTool.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Invariants.h"

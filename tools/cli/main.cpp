@@ -1,9 +1,9 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
-#include "tools/Commands.h"
-#include "tools/Index.h"
-#include "tools/JetImport.h"
-#include "tools/JetReaderChild.h"
-#include "tools/StoreTool.h"
+#include "tools/cli/Commands.h"
+#include "tools/commands/Index.h"
+#include "tools/jet/JetImport.h"
+#include "tools/jet/JetReaderChild.h"
+#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "tools/SampleData.h"
+#include "tools/commands/SampleData.h"
 
 #include <QSet>
 

@@ -1,9 +1,9 @@
 // check: the schema the program relies on, SQLite's own checks, the folded
 // companion columns, the texts and keys the windows can show, and link rows
 // that point at nothing.
-#include "tools/Commands.h"
-#include "tools/Repair.h"
-#include "tools/StoreTool.h"
+#include "tools/cli/Commands.h"
+#include "tools/commands/Repair.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

@@ -1,7 +1,7 @@
 // The index's document formats: how texts are escaped and what goes around them.
 #pragma once
 
-#include "tools/Index.h"
+#include "tools/commands/Index.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "tools/JetReaderChild.h"
+#include "tools/jet/JetReaderChild.h"
 
-#include "tools/JetProtocol.h"
+#include "tools/jet/JetProtocol.h"
 
 // mdbtools.h declares templates through glib, which must come first in C++.
 #include <glib.h>

@@ -2,7 +2,7 @@
 // the links' secondary indexes built once at the end.
 #pragma once
 
-#include "tools/JetSide.h"
+#include "tools/jet/JetSide.h"
 
 #include "platform/Engine.h"
 

@@ -2,8 +2,8 @@
 // child process under a time limit, and hands its tables and rows on.
 #pragma once
 
-#include "tools/JetFile.h"
-#include "tools/JetProtocol.h"
+#include "tools/jet/JetFile.h"
+#include "tools/jet/JetProtocol.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "tools/JetFile.h"
+#include "tools/jet/JetFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // index: every word in Romanian order with its chapters, as text, HTML or LaTeX.
-#include "tools/Index.h"
-#include "tools/IndexWriters.h"
-#include "tools/StoreTool.h"
+#include "tools/commands/Index.h"
+#include "tools/formats/IndexWriters.h"
+#include "tools/cli/StoreTool.h"
 
 #include "platform/text/Collation.h"
 
