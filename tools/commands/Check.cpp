@@ -2,8 +2,8 @@
 // companion columns, the texts and keys the windows can show, and link rows
 // that point at nothing.
 #include "tools/cli/Commands.h"
-#include "tools/commands/Repair.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/commands/Repair.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

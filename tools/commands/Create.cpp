@@ -1,8 +1,8 @@
 // create and sample: an empty store, or one with the sample textbook.
 #include "tools/cli/Commands.h"
+#include "tools/cli/StoreTool.h"
 #include "tools/commands/PendingStore.h"
 #include "tools/commands/SampleData.h"
-#include "tools/cli/StoreTool.h"
 
 #include "store/Schema.h"
 
@@ -13,7 +13,6 @@ namespace tarvix::tool {
 int RunCreate(const QString& file, bool force, bool sample)
 {
     PendingStore pending(file, force);
-    const QFileInfo& target = pending.target();
     Content content;
     try {
         std::unique_ptr<Database> db = DBEngine().CreateDatabase(pending.tempPath());
@@ -31,7 +30,7 @@ int RunCreate(const QString& file, bool force, bool sample)
                 ? exitcode::FileProblem
                 : exitcode::EngineFailure;
         throw Failure{
-            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(target.fileName(), DescribeEngineError(e))};
+            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(pending.fileName(), DescribeEngineError(e))};
     }
     pending.MoveIntoPlace();
 

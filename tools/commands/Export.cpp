@@ -1,8 +1,9 @@
 // export: the three tables as CSV files a person can read and edit, links
 // written as the texts of their word and chapter.
 #include "tools/cli/Commands.h"
-#include "tools/formats/Csv.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/commands/OutputFile.h"
+#include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -44,7 +44,7 @@ int RunExport(const QString& file, const QString& dir, bool force)
     const QString target = dirInfo.absoluteFilePath();
     QStringList present;
     for (const char* name : {kWordsCsv, kChaptersCsv, kLinksCsv})
-        if (QFileInfo::exists(fileIn(target, name)))
+        if (OutputFile::Exists(fileIn(target, name)))
             present << QLatin1String(name);
     if (!present.isEmpty() && !force)
         throw Failure{exitcode::FileProblem,
@@ -91,29 +91,13 @@ int RunExport(const QString& file, const QString& dir, bool force)
         {kLinksCsv, csvOf({QStringLiteral("Cuvant"), QStringLiteral("Capitol")}, links)},
     };
     // All three are written in full before any of them takes its place.
-    std::vector<std::unique_ptr<QSaveFile>> out;
-    const auto unwritten = [](const QSaveFile& f) {
-        // Qt's own texts are English and often "Unknown error": say it in the user's words.
-        const QString why = errno == ENOSPC || errno == EDQUOT ? QStringLiteral("nu mai este loc pe disc")
-                            : errno == EACCES || errno == EPERM || errno == EROFS
-                                ? QStringLiteral("dosarul poate fi doar citit")
-                                : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
-        return Failure{
-            exitcode::FileProblem,
-            QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(QDir::toNativeSeparators(f.fileName()), why)};
-    };
+    std::vector<std::unique_ptr<OutputFile>> out;
     for (const auto& [name, bytes] : files) {
-        auto f = std::make_unique<QSaveFile>(fileIn(target, name));
-        errno = 0;
-        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size() || !f->flush())
-            throw unwritten(*f);
-        out.push_back(std::move(f));
+        out.push_back(std::make_unique<OutputFile>(fileIn(target, name), force));
+        out.back()->Write(bytes);
     }
-    for (auto& f : out) {
-        errno = 0;
-        if (!f->commit())
-            throw unwritten(*f);
-    }
+    for (auto& f : out)
+        f->Commit();
 
     if (orphans > 0)
         PrintErr(

@@ -1,7 +1,7 @@
 // import: the three CSV files export writes, added to a store all or nothing.
 #include "tools/cli/Commands.h"
-#include "tools/formats/Csv.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
