@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,7 +32,7 @@ bool powerOfTwoBetween(std::uint32_t v, std::uint32_t low, std::uint32_t high)
     return v >= low && v <= high && (v & (v - 1)) == 0;
 }
 
-// At most limit bytes of a file, by its bytes name.
+// At most limit bytes of a file (all with a negative limit), by its bytes name.
 QByteArray readBytes(const QByteArray& path, qint64 limit)
 {
     QFile f;
@@ -43,7 +42,7 @@ QByteArray readBytes(const QByteArray& path, qint64 limit)
             ::close(fd);
         return {};
     }
-    return f.read(limit);
+    return limit < 0 ? f.readAll() : f.read(limit);
 }
 
 // SQLite's check of one journal record: a seed from the header plus every
@@ -60,7 +59,7 @@ std::uint32_t recordSum(std::uint32_t seed, const char* page, std::uint32_t page
 
 LeftoverJournal::LeftoverJournal(const QByteArray& store) : store_(store)
 {
-    const QByteArray journal = readBytes(store_ + "-journal", std::numeric_limits<qint64>::max());
+    const QByteArray journal = readBytes(store_ + "-journal", -1);
     // SQLite plays back only a journal whose header was completed (written
     // when its change began to reach the file) and only into a non-empty file.
     struct stat st {};

@@ -84,7 +84,7 @@ PendingStore::PendingStore(const QString& file, bool force) : store_(file), forc
     try {
         store_.CheckNew(QFile::encodeName(temp_).size() - destination_.size());
     } catch (const EngineError& e) {
-        throw Failure{exitcode::FileProblem, e.Text()};
+        throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
     }
     if (store_.Exists() && !force)
         alreadyThere(store_);
