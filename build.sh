@@ -16,6 +16,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   mdbtools mdbtools-dev
   scdoc man-db lintian libxml2-utils bash-completion
+  openssh-server sshfs
 )
 # Node and npm for the tests' second reader of old Access files; this machine's own stay.
 command -v node >/dev/null || packages+=(nodejs)
