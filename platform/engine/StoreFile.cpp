@@ -164,7 +164,12 @@ void StoreFile::checkLocks(const QByteArray& path) const
                                          "Tarvix nu scrie aici; comenzile care doar citesc (check, export, index) "
                                          "merg. Pentru lucrul în comun între calculatoare folosiți „tarvix-db share”.")
                               .arg(FileName(), Folder(), FileSystemLocks::Unshared(*mount), mount->mountPoint));
-    // NFS without its lock service refuses every lock; SQLite would call that "busy".
+    // NFS without its lock service refuses every lock; SQLite would call that
+    // "busy". Asked of network disks only: closing a file drops every lock this
+    // process holds on it, another connection's too.
+    if (!mount
+        || !(type.startsWith(QLatin1String("nfs")) || type == QLatin1String("cifs") || type == QLatin1String("smb3")))
+        return;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;

@@ -170,8 +170,8 @@ void StoreFileTest::folderNameThatIsNotUtf8()
     QVERIFY(::mkdir(odd.constData(), 0755) == 0);
     // QTemporaryDir reaches names by their UTF-8 text: this folder goes by its bytes.
     const auto removeOdd = qScopeGuard([&] {
-        ::unlink((odd + "/Dictionar.mdb").constData());
-        ::rmdir(odd.constData());
+        QProcess::execute(QStringLiteral("/bin/sh"),
+                          {QStringLiteral("-c"), QStringLiteral("rm -rf \"$0/$(printf 'dosar\\351')\""), dir.path()});
     });
     const auto run = [&](const QStringList& args) {
         QProcess p;
@@ -188,6 +188,13 @@ void StoreFileTest::folderNameThatIsNotUtf8()
     const auto checked = run({QStringLiteral("check"), kStore});
     QVERIFY2(checked.first == 0, qPrintable(checked.second));
     QVERIFY2(checked.second.contains(QStringLiteral("cuvinte:  200")), qPrintable(checked.second));
+    const auto exported = run({QStringLiteral("export"), kStore, QStringLiteral("csv")});
+    QVERIFY2(exported.first == 0, qPrintable(exported.second));
+    struct stat st {};
+    QVERIFY(::stat((odd + "/csv/cuvinte.csv").constData(), &st) == 0);
+    const auto imported = run({QStringLiteral("import"), kStore, QStringLiteral("csv")});
+    QVERIFY2(imported.first == 4 && imported.second.contains(QStringLiteral("cuvinte.csv")),
+             qPrintable(imported.second));
 
     // The program opens it from there too.
     const QString previous = QDir::currentPath();

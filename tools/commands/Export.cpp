@@ -38,10 +38,11 @@ int RunExport(const QString& file, const QString& dir, bool force)
 {
     std::unique_ptr<Database> db = OpenStore(file, Access::ReadOnly);
 
-    const QFileInfo dirInfo(QDir::current(), dir);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo dirInfo(dir);
     if (dirInfo.exists() && !dirInfo.isDir())
         throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)};
-    const QString target = dirInfo.absoluteFilePath();
+    const QString target = dirInfo.filePath();
     QStringList present;
     for (const char* name : {kWordsCsv, kChaptersCsv, kLinksCsv})
         if (OutputFile::Exists(fileIn(target, name)))
