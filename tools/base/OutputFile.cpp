@@ -1,6 +1,6 @@
-#include "tools/commands/OutputFile.h"
+#include "tools/base/OutputFile.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QDir>
