@@ -1,9 +1,9 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/cli/Commands.h"
+#include "tools/cli/StoreTool.h"
 #include "tools/commands/Index.h"
 #include "tools/jet/JetImport.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -32,7 +32,7 @@ Comenzi:
                         trimit la un cuvânt sau un capitol care lipsește. Cu
                         --repair, repară întâi, într-o singură tranzacție, ce
                         se poate repara fără să se piardă un rând (câmpurile
-                        _Fold, spațiile de la capetele textelor, legăturile
+                        _Fold, textele scrise ca la import, legăturile
                         fără cuvânt sau capitol) și arată fiecare schimbare.
   export FIȘIER DOSAR   scrie tabelele în DOSAR (îl face dacă lipsește), ca
                         fișiere CSV în UTF-8, fiecare cu un rând de antet:
@@ -94,10 +94,11 @@ Opțiunile lui index:
 
 Fișierele CSV: câmpurile sunt despărțite prin virgulă; un câmp care conține
 virgulă, ghilimele sau sfârșit de rând se scrie între ghilimele, iar
-ghilimelele din el se dublează. La import, textele se păstrează ca în
-ferestrele programului: fără spații la capete și cu majuscule. Un cuvânt are
-cel mult 25 de caractere, un titlu de capitol cel mult 40. Literele mari și
-mici (și Ş/Ș, Ţ/Ț) contează ca aceeași literă când se caută dubluri.
+ghilimelele din el se dublează. La import, textele se scriu fără spații la
+capete, cu majuscule literă cu literă (ß rămâne ß) și cu Ș Ț în loc de Ş Ţ; un
+text cu un caracter de control sau invizibil sau mai lung de 255 de caractere
+este refuzat. Literele mari și mici (și Ş/Ș, Ţ/Ț) contează ca aceeași literă
+când se caută dubluri.
 
 Coduri de ieșire:
   0  totul a mers bine;

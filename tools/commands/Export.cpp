@@ -1,10 +1,11 @@
 // export: the three tables as CSV files a person can read and edit, links
 // written as the texts of their word and chapter.
 #include "tools/cli/Commands.h"
-#include "tools/formats/Csv.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -75,11 +76,7 @@ int RunExport(const QString& file, const QString& dir, bool force)
             seen.insert(pair);
             links.push_back({Neutralised(r[2].ToText()), Neutralised(r[3].ToText())});
         }
-        orphans =
-            db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
-                                          "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
-                                          "FROM tblCapitol AS c WHERE c.ID_Capitol = l.ID_Capitol)"))
-                .ToInt64();
+        orphans = static_cast<long long>(store::LinksWithoutTheirRows(*db).size());
     }
     db->Close();
 

@@ -1,13 +1,13 @@
-// The Jet reader's rows become what the editors would have stored: texts
-// trimmed and upper-cased as typed, rows that fold alike merged with their
-// links following, links to nothing dropped, each pair once.
+// The Jet reader's rows become a store: texts taken in by the store's rule for
+// texts from outside, rows that fold alike merged with their links following,
+// links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
+#include "tools/cli/StoreTool.h"
+#include "tools/commands/PendingStore.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/cli/StoreTool.h"
 #include "tools/jet/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
@@ -114,8 +114,8 @@ std::optional<qint32> keyOf(const JetField& f)
 
 // What was read and stored, for the report.
 struct Import {
-    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
-    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
+    JetSide words{store::kWords};
+    JetSide chapters{store::kChapters};
     long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;
@@ -189,10 +189,8 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                                   .arg(kMaxRows)};
             s->build(decode);
         }
-        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"),
-                    im.words.stored);
-        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"),
-                    im.chapters.stored);
+        writer.rows(store::kWords, im.words.stored);
+        writer.rows(store::kChapters, im.chapters.stored);
     };
 
     std::vector<std::uint64_t> pairs;  // word key, chapter key

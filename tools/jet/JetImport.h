@@ -1,6 +1,8 @@
 // import-mdb and convert: an old Jet dictionary brought over into a new store.
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,10 +14,17 @@ struct JetMapping {
     QString table, first, second;
 };
 
+// The older program's tables have the names the store's have.
+inline JetMapping SameAs(const store::TextTable& t)
+{
+    return {QLatin1String(t.table), QLatin1String(t.key), QLatin1String(t.text)};
+}
+
 struct JetImportOptions {
-    JetMapping words{QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant")};
-    JetMapping chapters{QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol")};
-    JetMapping links{QStringLiteral("tblLegatura"), QStringLiteral("ID_Cuvant"), QStringLiteral("ID_Capitol")};
+    JetMapping words = SameAs(store::kWords);
+    JetMapping chapters = SameAs(store::kChapters);
+    JetMapping links{QLatin1String(store::kLinks), QLatin1String(store::kWords.key),
+                     QLatin1String(store::kChapters.key)};
     int codePage = 0;  // 0: the one the file names
     bool force = false;
 };
