@@ -1,7 +1,7 @@
 #include "tools/jet/JetReader.h"
 
+#include "tools/base/StoreTool.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
