@@ -3,8 +3,6 @@
 // links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
-#include "tools/cli/StoreTool.h"
-#include "tools/commands/PendingStore.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
