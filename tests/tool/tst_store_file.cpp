@@ -232,6 +232,12 @@ void StoreFileTest::folderNameThatIsNotUtf8()
     const auto imported = run({QStringLiteral("import"), kStore, QStringLiteral("csv")});
     QVERIFY2(imported.first == 4 && imported.second.contains(QStringLiteral("cuvinte.csv")),
              qPrintable(imported.second));
+    WriteJetFile(dir.filePath(QStringLiteral("vechi.mdb")), RomanianFixture(), {});
+    QVERIFY(::rename(QFile::encodeName(dir.filePath(QStringLiteral("vechi.mdb"))).constData(),
+                     (odd + "/Vechi.mdb").constData())
+            == 0);
+    const auto converted = run({QStringLiteral("convert"), QStringLiteral("Vechi.mdb")});
+    QVERIFY2(converted.first == 0, qPrintable(converted.second));
 
     // The program opens it from there too.
     const QString previous = QDir::currentPath();
