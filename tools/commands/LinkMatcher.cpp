@@ -1,0 +1,145 @@
+#include "tools/commands/LinkMatcher.h"
+
+#include <algorithm>
+
+namespace tarvix::tool {
+
+bool LinkMatcher::IsTokenChar(QChar c)
+{
+    if (c.unicode() < 0x80)
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    return c.isLetterOrNumber() || c.isMark();
+}
+
+LinkMatcher::LinkMatcher(const std::vector<QString>& words) : byFirst_(kMatchKinds)
+{
+    words_.reserve(words.size());
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        std::vector<Keys> keys;
+        for (const Token& t : tokens(words[w]))
+            keys.push_back(tokenKeys_[static_cast<std::size_t>(t.id)]);
+        if (!keys.empty())
+            for (int k = 0; k < kMatchKinds; ++k) {
+                auto& list = byFirst_[static_cast<std::size_t>(k)][keys.front()[static_cast<std::size_t>(k)]];
+                if (list.empty() || list.back() != static_cast<int>(w))
+                    list.push_back(static_cast<int>(w));
+            }
+        words_.push_back(std::move(keys));
+    }
+}
+
+int LinkMatcher::internKey(const QString& key)
+{
+    if (const auto it = keyIds_.constFind(key); it != keyIds_.constEnd())
+        return it.value();
+    const int id = static_cast<int>(keyIds_.size());
+    keyIds_.insert(key, id);
+    return id;
+}
+
+int LinkMatcher::tokenId(QStringView token)
+{
+    const QString text = token.toString();
+    if (const auto it = tokenIds_.constFind(text); it != tokenIds_.constEnd())
+        return it.value();
+    const TokenForms f = forms_.Of(text);
+    Keys keys;
+    for (int k = 0; k < kMatchKinds; ++k)
+        keys[static_cast<std::size_t>(k)] = internKey(f.forms[k]);
+    tokenKeys_.push_back(keys);
+    const int id = static_cast<int>(tokenKeys_.size() - 1);
+    tokenIds_.insert(text, id);
+    return id;
+}
+
+std::vector<LinkMatcher::Token> LinkMatcher::tokens(const QString& text)
+{
+    std::vector<Token> out;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        while (i < n && !IsTokenChar(text[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < n && IsTokenChar(text[i]))
+            ++i;
+        if (i > start)
+            out.push_back({start, i, tokenId(QStringView(text).sliced(start, i - start))});
+    }
+    return out;
+}
+
+int LinkMatcher::kindOf(const Keys& t, const Keys& w)
+{
+    for (int k = 0; k < kMatchKinds; ++k)
+        if (t[static_cast<std::size_t>(k)] == w[static_cast<std::size_t>(k)])
+            return k;
+    return -1;
+}
+
+namespace {
+
+// Between two tokens of one word only blanks, line ends and hyphens: not a full stop or a comma.
+bool joins(const QString& text, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = text[i];
+        if (c != u' ' && c != u'\n' && c != u'\r' && c != u'\t' && c != u'-' && c != QChar(0x00A0)
+            && c != QChar(0x2010))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<WordHit> LinkMatcher::Scan(const QString& text)
+{
+    const std::vector<Token> toks = tokens(text);
+    QHash<int, WordHit> hits;
+    std::vector<int> seenHere;
+    for (std::size_t i = 0; i < toks.size(); ++i) {
+        const Keys& first = tokenKeys_[static_cast<std::size_t>(toks[i].id)];
+        seenHere.clear();
+        for (int k = 0; k < kMatchKinds; ++k) {
+            const auto& index = byFirst_[static_cast<std::size_t>(k)];
+            const auto found = index.constFind(first[static_cast<std::size_t>(k)]);
+            if (found == index.constEnd())
+                continue;
+            for (const int w : *found) {
+                if (std::find(seenHere.begin(), seenHere.end(), w) != seenHere.end())
+                    continue;
+                seenHere.push_back(w);
+                const std::vector<Keys>& wk = words_[static_cast<std::size_t>(w)];
+                if (i + wk.size() > toks.size())
+                    continue;
+                int kind = k;
+                for (std::size_t j = 1; j < wk.size() && kind >= 0; ++j) {
+                    const int tk = joins(text, toks[i + j - 1].end, toks[i + j].start)
+                                       ? kindOf(tokenKeys_[static_cast<std::size_t>(toks[i + j].id)], wk[j])
+                                       : -1;
+                    kind = tk < 0 ? -1 : std::max(kind, tk);
+                }
+                if (kind < 0)
+                    continue;
+                WordHit& h = hits[w];
+                const auto matchKind = static_cast<MatchKind>(kind);
+                if (h.count == 0 || matchKind < h.kind) {
+                    h.word = w;
+                    h.kind = matchKind;
+                    h.at = toks[i].start;
+                    h.length = toks[i + wk.size() - 1].end - toks[i].start;
+                }
+                ++h.count;
+            }
+        }
+    }
+    std::vector<WordHit> out;
+    out.reserve(static_cast<std::size_t>(hits.size()));
+    for (const WordHit& h : hits)
+        out.push_back(h);
+    std::sort(out.begin(), out.end(), [](const WordHit& a, const WordHit& b) { return a.word < b.word; });
+    return out;
+}
+
+}  // namespace tarvix::tool

@@ -1,0 +1,56 @@
+// Finds the dictionary's words in chapters' texts: each word is one or more
+// tokens, matched token by token against consecutive words of the text, each
+// token by its fold, without diacritics, or by its stem (WordForms).
+#pragma once
+
+#include "tools/commands/WordForms.h"
+
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace tarvix::tool {
+
+struct WordHit {
+    int word = 0;  // index into the words given
+    int count = 0;
+    MatchKind kind = MatchKind::Exact;  // the best kind among its occurrences
+    qsizetype at = 0;                   // the first occurrence of that kind in the text
+    qsizetype length = 0;
+};
+
+class LinkMatcher {
+public:
+    explicit LinkMatcher(const std::vector<QString>& words);
+
+    // Every word found in text, in the order of the words given.
+    std::vector<WordHit> Scan(const QString& text);
+
+    // How far a token of text goes: letters, digits and their marks.
+    static bool IsTokenChar(QChar c);
+
+private:
+    struct Token {
+        qsizetype start, end;
+        int id;  // into tokenKeys_
+    };
+    using Keys = std::array<int, kMatchKinds>;
+
+    int internKey(const QString& key);
+    int tokenId(QStringView token);
+    std::vector<Token> tokens(const QString& text);
+    // The kind under which text token t stands for word token w, or -1.
+    static int kindOf(const Keys& t, const Keys& w);
+
+    WordForms forms_;
+    QHash<QString, int> keyIds_;
+    QHash<QString, int> tokenIds_;  // raw token text -> its keys
+    std::vector<Keys> tokenKeys_;
+    std::vector<std::vector<Keys>> words_;  // each word's tokens
+    // First token's key id (for each kind) -> the words that start with it.
+    std::vector<QHash<int, std::vector<int>>> byFirst_;
+};
+
+}  // namespace tarvix::tool
