@@ -1,6 +1,8 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/cli/Commands.h"
 #include "tools/commands/Index.h"
+#include "tools/commands/Suggest.h"
+#include "tools/formats/TextReaderChild.h"
 #include "tools/jet/JetImport.h"
 #include "tools/jet/JetReaderChild.h"
 #include "tools/cli/StoreTool.h"
@@ -8,6 +10,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -241,6 +244,14 @@ Arguments parse(const QStringList& args, bool& help)
 
 int run(const QStringList& args)
 {
+    // suggest reads options of its own.
+    if (const auto at = std::find_if(args.begin(), args.end(), [](const QString& a) { return !a.startsWith(u'-'); });
+        at != args.end() && *at == u"suggest" && !args.contains(QStringLiteral("--help"))
+        && !args.contains(QStringLiteral("-h"))) {
+        QStringList rest = args;
+        rest.removeAt(at - args.begin());
+        return RunSuggest(ParseSuggestArguments(rest));
+    }
     bool help = false;
     Arguments a = parse(args, help);
     if (help) {
@@ -282,6 +293,8 @@ int main(int argc, char* argv[])
     // The Jet reader runs as a child of this same program, before anything else is set up.
     if (argc >= 2 && std::strcmp(argv[1], kJetReaderMode) == 0)
         return RunJetReaderChild(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], kTextReaderMode) == 0)
+        return RunTextReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

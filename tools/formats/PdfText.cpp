@@ -3,6 +3,7 @@
 #include <poppler-qt6.h>
 
 #include <QRectF>
+#include <QVariant>
 
 #include <algorithm>
 #include <memory>
@@ -33,16 +34,21 @@ std::vector<Mark> chapterMarks(const Poppler::Document& doc)
     return marks;
 }
 
-QString pagesText(const Poppler::Document& doc, int from, int to)
+QString pagesText(const Poppler::Document& doc, int from, int to, const std::function<void()>& onPage)
 {
     QString text;
     for (int i = from; i < to; ++i) {
         const std::unique_ptr<Poppler::Page> page(doc.page(i));
         if (page)
             text += page->text(QRectF()) + u'\n';
+        if (onPage)
+            onPage();
     }
     return text;
 }
+
+// Poppler's complaints about a damaged file go nowhere: the refusal says what matters.
+void quiet(const QString&, const QVariant&) {}
 
 ChapterPart part(QString heading, QString text)
 {
@@ -55,8 +61,9 @@ ChapterPart part(QString heading, QString text)
 
 }  // namespace
 
-ChapterFile PdfChapters(const QByteArray& bytes)
+ChapterFile PdfChapters(const QByteArray& bytes, const std::function<void()>& onPage)
 {
+    Poppler::setDebugErrorFunction(quiet, QVariant());
     if (!bytes.startsWith("%PDF") && !bytes.left(1024).contains("%PDF-"))
         throw TextRefused{QStringLiteral("nu este un fișier PDF")};
     const std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(bytes);
@@ -70,19 +77,19 @@ ChapterFile PdfChapters(const QByteArray& bytes)
     const std::vector<Mark> marks = chapterMarks(*doc);
     ChapterFile out;
     if (marks.size() < 2) {
-        out.parts.push_back(part(marks.empty() ? QString() : marks.front().title, pagesText(*doc, 0, pages)));
+        out.parts.push_back(part(marks.empty() ? QString() : marks.front().title, pagesText(*doc, 0, pages, onPage)));
         return out;
     }
     out.book = true;
     if (marks.front().page > 0) {
-        ChapterPart front = part(QString(), pagesText(*doc, 0, marks.front().page));
+        ChapterPart front = part(QString(), pagesText(*doc, 0, marks.front().page, onPage));
         if (!front.firstLine.isEmpty())
             out.parts.push_back(std::move(front));
     }
     for (std::size_t i = 0; i < marks.size(); ++i) {
         // Two bookmarks on one page share it: each chapter gets the page it starts on.
         const int end = i + 1 < marks.size() ? std::max(marks[i + 1].page, marks[i].page + 1) : pages;
-        out.parts.push_back(part(marks[i].title, pagesText(*doc, marks[i].page, end)));
+        out.parts.push_back(part(marks[i].title, pagesText(*doc, marks[i].page, end, onPage)));
     }
     return out;
 }

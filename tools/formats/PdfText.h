@@ -7,9 +7,12 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace tarvix::tool {
 
-// Throws TextRefused for a file that is damaged, encrypted or no PDF.
-ChapterFile PdfChapters(const QByteArray& bytes);
+// Throws TextRefused for a file that is damaged, encrypted or no PDF. onPage,
+// when given, is called after each page read, so a watcher sees the work go on.
+ChapterFile PdfChapters(const QByteArray& bytes, const std::function<void()>& onPage = {});
 
 }  // namespace tarvix::tool

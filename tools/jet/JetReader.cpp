@@ -1,5 +1,6 @@
 #include "tools/jet/JetReader.h"
 
+#include "tools/jet/GuardedChild.h"
 #include "tools/jet/JetReaderChild.h"
 #include "tools/cli/StoreTool.h"
 
@@ -8,17 +9,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <system_error>
-#include <unistd.h>
-
-extern char** environ;
-#include <QFile>
 
 namespace tarvix::tool {
 
@@ -26,14 +18,6 @@ namespace {
 
 // Enough of the reader's complaints to name the cause; a damaged file can make it write megabytes.
 constexpr qsizetype kStderrKept = 4096;
-
-QString firstLine(const QByteArray& err)
-{
-    QString line = QString::fromUtf8(err).section(QLatin1Char('\n'), 0, 0).trimmed();
-    if (line.size() > 200)
-        line = line.left(200) + QStringLiteral("…");
-    return line;
-}
 
 }  // namespace
 
@@ -52,131 +36,20 @@ int JetReader::TimeLimitSeconds() const
     return 5 + static_cast<int>(size_ / (2 * 1024 * 1024));
 }
 
-namespace {
-
-// The reader's process: killed and reaped however the parent leaves, so a
-// failure or an exception never leaves it running.
-class Child {
-public:
-    Child(const QString& program, const QStringList& arguments)
-    {
-        std::vector<std::string> args{QFile::encodeName(program).toStdString()};
-        for (const QString& a : arguments)
-            args.push_back(QFile::encodeName(a).toStdString());
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
-        // A missing file must not be looked for elsewhere, nor debugging output switched on.
-        std::vector<std::string> env{"MDBICONV=UTF-8", "MDB_JET3_CHARSET=ISO-8859-1"};
-        for (char** e = environ; *e; ++e) {
-            const std::string_view v(*e);
-            if (!v.starts_with("MDBPATH=") && !v.starts_with("MDBOPTS=") && !v.starts_with("MDBICONV=")
-                && !v.starts_with("MDB_JET3_CHARSET="))
-                env.emplace_back(v);
-        }
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            throw std::system_error(errno, std::generic_category());
-        if (::pipe2(err, O_CLOEXEC) != 0) {
-            ::close(out[0]);
-            ::close(out[1]);
-            throw std::system_error(errno, std::generic_category());
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        const int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-        if (rc != 0) {
-            pid_ = -1;
-            throw std::system_error(rc, std::generic_category());
-        }
-    }
-    ~Child()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            int status;
-            ::waitpid(pid_, &status, 0);
-        }
-        closeFd(out_);
-        closeFd(err_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    // Waits at most ms for output; false once both pipes are at their end.
-    bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept)
-    {
-        pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-        if (out_ < 0 && err_ < 0)
-            return false;
-        if (::poll(fds, 2, ms) < 0 && errno != EINTR)
-            return false;
-        static thread_local std::vector<char> buffer(1 << 20);
-        if (out_ >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(out_, buffer.data(), buffer.size());
-            if (n > 0)
-                onOut(buffer.data(), static_cast<std::size_t>(n));
-            else if (n == 0 || errno != EINTR)
-                closeFd(out_);
-        }
-        if (err_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(err_, buffer.data(), buffer.size());
-            if (n > 0 && err.size() < errKept)
-                err.append(buffer.data(), std::min<qsizetype>(n, errKept - err.size()));
-            else if (n <= 0 && (n == 0 || errno != EINTR))
-                closeFd(err_);
-        }
-        return out_ >= 0 || err_ >= 0;
-    }
-
-    // The exit status once the pipes are closed: the code, or -signal when it crashed.
-    int wait()
-    {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    }
-
-private:
-    static void closeFd(int& fd)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-};
-
-}  // namespace
-
 void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
 {
     const QString name = QFileInfo(path_).fileName();
     QStringList args{QString::fromLatin1(kJetReaderMode)};
     args << arguments;
-    std::unique_ptr<Child> child;
+    std::unique_ptr<GuardedChild> child;
     try {
         // Tests put a misbehaving reader in its place to see each failure handled.
         const QString program = qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath());
-        child = std::make_unique<Child>(program, args);
+        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
+        // A missing file must not be looked for elsewhere, nor debugging output switched on.
+        child = std::make_unique<GuardedChild>(
+            program, args,
+            std::vector<std::string>{"MDBICONV=UTF-8", "MDB_JET3_CHARSET=ISO-8859-1", "MDBPATH", "MDBOPTS"});
     } catch (const std::system_error& e) {
         throw Failure{
             exitcode::EngineFailure,
@@ -206,7 +79,7 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(TimeLimitSeconds())};
     }
     const int status = child->wait();
-    const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));
+    const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(FirstErrorLine(err));
     if (status < 0)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "
