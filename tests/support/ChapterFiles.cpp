@@ -54,8 +54,9 @@ QByteArray odtOf(const Paragraphs& paragraphs)
 {
     QString body;
     for (const auto& [level, text] : paragraphs)
-        body += level == 0 ? QStringLiteral("<text:p>%1</text:p>").arg(escaped(text))
-                           : QStringLiteral("<text:h text:outline-level=\"%1\">%2</text:h>").arg(level).arg(escaped(text));
+        body += level == 0
+                    ? QStringLiteral("<text:p>%1</text:p>").arg(escaped(text))
+                    : QStringLiteral("<text:h text:outline-level=\"%1\">%2</text:h>").arg(level).arg(escaped(text));
     const QString content =
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
                        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -79,7 +80,8 @@ QByteArray docxOf(const Paragraphs& paragraphs)
     for (const auto& [level, text] : paragraphs) {
         const QString style =
             level == 0 ? QString() : QStringLiteral("<w:pPr><w:pStyle w:val=\"Titlu%1\"/></w:pPr>").arg(level);
-        body += QStringLiteral("<w:p>%1<w:r><w:t xml:space=\"preserve\">%2</w:t></w:r></w:p>").arg(style, escaped(text));
+        body +=
+            QStringLiteral("<w:p>%1<w:r><w:t xml:space=\"preserve\">%2</w:t></w:r></w:p>").arg(style, escaped(text));
     }
     QString styles;
     for (int level = 1; level <= 3; ++level)
@@ -145,13 +147,12 @@ QByteArray pdfOf(const std::vector<QString>& pages, const std::vector<std::pair<
         objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> "
                           ">> /Contents "
                           + QByteArray::number(firstPage + 2 * i + 1) + " 0 R >>");
-        objects.push_back("<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream
-                          + "\nendstream");
+        objects.push_back("<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
     }
     for (int m = 0; m < marks; ++m) {
         const auto& [title, page] = bookmarks[static_cast<std::size_t>(m)];
-        QByteArray o = "<< /Title " + pdfString(title) + " /Parent 4 0 R /Dest [" +
-                       QByteArray::number(firstPage + 2 * page) + " 0 R /XYZ 0 792 0]";
+        QByteArray o = "<< /Title " + pdfString(title) + " /Parent 4 0 R /Dest ["
+                       + QByteArray::number(firstPage + 2 * page) + " 0 R /XYZ 0 792 0]";
         if (m > 0)
             o += " /Prev " + QByteArray::number(firstMark + m - 1) + " 0 R";
         if (m + 1 < marks)

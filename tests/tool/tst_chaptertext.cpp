@@ -22,13 +22,11 @@ QString refusal(TextFormat format, const QByteArray& bytes)
     return QStringLiteral("<read>");
 }
 
-const Paragraphs kBook{{0, QStringLiteral("Manual de informatică")},
-                       {1, QStringLiteral("1. Introducere")},
-                       {0, QStringLiteral("Despre algoritmul lui Euclid.")},
-                       {2, QStringLiteral("Istoric")},
-                       {0, QStringLiteral("Primele scheme logice.")},
-                       {1, QStringLiteral("2. Structuri de date")},
-                       {0, QStringLiteral("Tablourile și listele.")}};
+const Paragraphs kBook{
+    {0, QStringLiteral("Manual de informatică")},         {1, QStringLiteral("1. Introducere")},
+    {0, QStringLiteral("Despre algoritmul lui Euclid.")}, {2, QStringLiteral("Istoric")},
+    {0, QStringLiteral("Primele scheme logice.")},        {1, QStringLiteral("2. Structuri de date")},
+    {0, QStringLiteral("Tablourile și listele.")}};
 
 }  // namespace
 
@@ -53,7 +51,10 @@ private slots:
         QTest::newRow("utf-8") << QByteArray("\n  Știința datelor \nrest") << QStringLiteral("Știința datelor");
         QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFTitlu\n") << QStringLiteral("Titlu");
         QTest::newRow("cp1250") << QByteArray("\xAA\x74iin\xFE\xE3\r\n") << QStringLiteral("Ştiinţă");
-        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE" "A\0\x03\x01", 6) << QStringLiteral("Aă");
+        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE"
+                                                "A\0\x03\x01",
+                                                6)
+                                  << QStringLiteral("Aă");
     }
     void plainEncodings()
     {
@@ -116,9 +117,10 @@ private slots:
 
     void pdfBook()
     {
-        const QByteArray pdf = pdfOf({QStringLiteral("Manual"), QStringLiteral("Introducere\nalgoritmul lui Euclid"),
-                                      QStringLiteral("mai departe"), QStringLiteral("Structuri de date\ntablouri")},
-                                     {{QStringLiteral("1. Introducere"), 1}, {QStringLiteral("2. Structuri de date"), 3}});
+        const QByteArray pdf =
+            pdfOf({QStringLiteral("Manual"), QStringLiteral("Introducere\nalgoritmul lui Euclid"),
+                   QStringLiteral("mai departe"), QStringLiteral("Structuri de date\ntablouri")},
+                  {{QStringLiteral("1. Introducere"), 1}, {QStringLiteral("2. Structuri de date"), 3}});
         const ChapterFile f = ReadChapterBytes(TextFormat::Pdf, pdf);
         QVERIFY(f.book);
         QCOMPARE(f.parts.size(), std::size_t(3));
@@ -147,11 +149,11 @@ private slots:
                                         << QStringLiteral("lipsește partea content.xml");
         QTest::newRow("odt bad xml") << TextFormat::Odt << zipOf({{QStringLiteral("content.xml"), "<a><b></a>"}})
                                      << QStringLiteral("content.xml nu se poate citi");
-        QTest::newRow("odt encrypted")
-            << TextFormat::Odt
-            << zipOf({{QStringLiteral("META-INF/manifest.xml"), "<manifest:encryption-data/>"},
-                      {QStringLiteral("content.xml"), "garbage"}})
-            << QStringLiteral("criptat");
+        QTest::newRow("odt encrypted") << TextFormat::Odt
+                                       << zipOf(
+                                              {{QStringLiteral("META-INF/manifest.xml"), "<manifest:encryption-data/>"},
+                                               {QStringLiteral("content.xml"), "garbage"}})
+                                       << QStringLiteral("criptat");
         QTest::newRow("docx cut") << TextFormat::Docx << docx.left(docx.size() - 30) << QStringLiteral("deteriorat");
         QTest::newRow("docx encrypted") << TextFormat::Docx << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest")
                                         << QStringLiteral("criptat");

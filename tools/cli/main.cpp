@@ -1,11 +1,11 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/cli/Commands.h"
+#include "tools/cli/StoreTool.h"
 #include "tools/commands/Index.h"
 #include "tools/commands/Suggest.h"
 #include "tools/formats/TextReaderChild.h"
 #include "tools/jet/JetImport.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -27,8 +27,7 @@ ChapterFile readPdf(const QString& path)
         child = std::make_unique<GuardedChild>(program, QStringList{QString::fromLatin1(kTextReaderMode), path},
                                                std::vector<std::string>{});
     } catch (const std::system_error& e) {
-        throw TextRefused{
-            QStringLiteral("cititorul de PDF nu a pornit: %1").arg(QString::fromLocal8Bit(e.what()))};
+        throw TextRefused{QStringLiteral("cititorul de PDF nu a pornit: %1").arg(QString::fromLocal8Bit(e.what()))};
     }
     QByteArray answer, err;
     bool answering = false;
@@ -58,8 +57,7 @@ ChapterFile readPdf(const QString& path)
     const int status = child->wait();
     if (status < 0 || !answering)
         throw TextRefused{QStringLiteral("cititorul de PDF s-a oprit brusc citindu-l (fișier deteriorat?)%1")
-                              .arg(err.isEmpty() ? QString()
-                                                 : QStringLiteral(": „%1”").arg(FirstErrorLine(err)))};
+                              .arg(err.isEmpty() ? QString() : QStringLiteral(": „%1”").arg(FirstErrorLine(err)))};
     return DecodeChapterFile(answer);
 }
 

@@ -47,6 +47,7 @@ int LinkMatcher::tokenId(QStringView token)
     for (int k = 0; k < kMatchKinds; ++k)
         keys[static_cast<std::size_t>(k)] = internKey(f.forms[k]);
     tokenKeys_.push_back(keys);
+    tokenHasDiacritics_.push_back(f.forms[1] != f.forms[0]);
     const int id = static_cast<int>(tokenKeys_.size() - 1);
     tokenIds_.insert(text, id);
     return id;
@@ -69,11 +70,18 @@ std::vector<LinkMatcher::Token> LinkMatcher::tokens(const QString& text)
     return out;
 }
 
-int LinkMatcher::kindOf(const Keys& t, const Keys& w)
+int LinkMatcher::sharpened(int t, int kind) const
 {
+    const bool plainKind = kind == int(MatchKind::NoDiacritics) || kind == int(MatchKind::InflectedNoDiacritics);
+    return plainKind && tokenHasDiacritics_[static_cast<std::size_t>(t)] ? int(MatchKind::Inflected) : kind;
+}
+
+int LinkMatcher::kindOf(int t, const Keys& w) const
+{
+    const Keys& keys = tokenKeys_[static_cast<std::size_t>(t)];
     for (int k = 0; k < kMatchKinds; ++k)
-        if (t[static_cast<std::size_t>(k)] == w[static_cast<std::size_t>(k)])
-            return k;
+        if (keys[static_cast<std::size_t>(k)] == w[static_cast<std::size_t>(k)])
+            return sharpened(t, k);
     return -1;
 }
 
@@ -113,11 +121,10 @@ std::vector<WordHit> LinkMatcher::Scan(const QString& text)
                 const std::vector<Keys>& wk = words_[static_cast<std::size_t>(w)];
                 if (i + wk.size() > toks.size())
                     continue;
-                int kind = k;
+                int kind = sharpened(toks[i].id, k);
                 for (std::size_t j = 1; j < wk.size() && kind >= 0; ++j) {
-                    const int tk = joins(text, toks[i + j - 1].end, toks[i + j].start)
-                                       ? kindOf(tokenKeys_[static_cast<std::size_t>(toks[i + j].id)], wk[j])
-                                       : -1;
+                    const int tk =
+                        joins(text, toks[i + j - 1].end, toks[i + j].start) ? kindOf(toks[i + j].id, wk[j]) : -1;
                     kind = tk < 0 ? -1 : std::max(kind, tk);
                 }
                 if (kind < 0)

@@ -42,12 +42,16 @@ private:
     int tokenId(QStringView token);
     std::vector<Token> tokens(const QString& text);
     // The kind under which text token t stands for word token w, or -1.
-    static int kindOf(const Keys& t, const Keys& w);
+    int kindOf(int t, const Keys& w) const;
+    // A token written with its own diacritics that matches only once they are
+    // taken away ("știința" for ȘTIINȚĂ) is an inflected form, not a plain spelling.
+    int sharpened(int t, int kind) const;
 
     WordForms forms_;
     QHash<QString, int> keyIds_;
     QHash<QString, int> tokenIds_;  // raw token text -> its keys
     std::vector<Keys> tokenKeys_;
+    std::vector<bool> tokenHasDiacritics_;
     std::vector<std::vector<Keys>> words_;  // each word's tokens
     // First token's key id (for each kind) -> the words that start with it.
     std::vector<QHash<int, std::vector<int>>> byFirst_;

@@ -85,9 +85,9 @@ int RunSuggest(const SuggestOptions& o)
     }
     const StoreLists store = readStore(*db);
     if (store.chapters.isEmpty())
-        throw Failure{exitcode::Refused,
-                      QStringLiteral("Baza de date „%1” nu are niciun capitol: nu am cu ce potrivi fișierele.")
-                          .arg(o.store)};
+        throw Failure{
+            exitcode::Refused,
+            QStringLiteral("Baza de date „%1” nu are niciun capitol: nu am cu ce potrivi fișierele.").arg(o.store)};
     const SourceReport sources = ReadSources(store.chapters, o.sources, o.chapters);
     reportSources(sources);
 

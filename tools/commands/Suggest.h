@@ -13,7 +13,7 @@ namespace tarvix::tool {
 
 struct SuggestOptions {
     QString store;
-    QStringList sources;                                 // files and folders
+    QStringList sources;                                // files and folders
     std::vector<std::pair<QString, QString>> chapters;  // --chapter "TITLU"=FILE
     bool csv = false;
     QString output;

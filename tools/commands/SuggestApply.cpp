@@ -107,8 +107,8 @@ Applied ApplyReviewedCsv(Database& db, const QString& file)
             header = true;
             if (r.fields.size() < 2 || r.fields[0].trimmed().compare(u"Cuvant", Qt::CaseInsensitive) != 0
                 || r.fields[1].trimmed().compare(u"Capitol", Qt::CaseInsensitive) != 0)
-                issues << QStringLiteral("linia %1: rândul de antet trebuie să înceapă cu „Cuvant,Capitol”.")
-                              .arg(r.line);
+                issues
+                    << QStringLiteral("linia %1: rândul de antet trebuie să înceapă cu „Cuvant,Capitol”.").arg(r.line);
             continue;
         }
         if (r.fields.size() < 2) {

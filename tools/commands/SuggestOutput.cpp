@@ -36,9 +36,9 @@ QByteArray asText(const std::vector<QString>& words, const QStringList& chapters
             out += words[std::size_t(p.word)] + u'\n';
             lastWord = p.word;
         }
-        out += QStringLiteral("  %1 — %2, %3\n    „%4”\n")
-                   .arg(chapters[p.chapter], Counted(p.count, "apariție", "apariții"), MatchKindName(p.kind),
-                        p.excerpt);
+        out +=
+            QStringLiteral("  %1 — %2, %3\n    „%4”\n")
+                .arg(chapters[p.chapter], Counted(p.count, "apariție", "apariții"), MatchKindName(p.kind), p.excerpt);
     }
     if (!proposals.empty())
         out += u'\n';
@@ -46,8 +46,7 @@ QByteArray asText(const std::vector<QString>& words, const QStringList& chapters
     return out.toUtf8();
 }
 
-QByteArray asCsv(const std::vector<QString>& words, const QStringList& chapters,
-                 const std::vector<Proposal>& proposals)
+QByteArray asCsv(const std::vector<QString>& words, const QStringList& chapters, const std::vector<Proposal>& proposals)
 {
     QStringList header;
     for (const char* c : kSuggestColumns)

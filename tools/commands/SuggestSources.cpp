@@ -137,15 +137,16 @@ SourceReport ReadSources(const QStringList& titles, const QStringList& sources,
         }
         for (std::size_t i = 0; i < chapters.parts.size(); ++i) {
             ChapterPart& p = chapters.parts[i];
-            QStringList candidates{p.heading, p.firstLine};
+            // A heading names the part; only a part without one is named by its first line.
+            QStringList candidates{p.heading.isEmpty() ? p.firstLine : p.heading};
             if (!chapters.book)
                 candidates << TitleOfFileName(f.path);
-            const QString origin =
-                chapters.book ? QStringLiteral("„%1”, partea %2 („%3”)")
-                                    .arg(shown(f.path))
-                                    .arg(i + 1)
-                                    .arg(Shortened(p.heading.isEmpty() ? p.firstLine : p.heading, 60))
-                              : QStringLiteral("„%1”").arg(shown(f.path));
+            const QString origin = chapters.book
+                                       ? QStringLiteral("„%1”, partea %2 („%3”)")
+                                             .arg(shown(f.path))
+                                             .arg(i + 1)
+                                             .arg(Shortened(p.heading.isEmpty() ? p.firstLine : p.heading, 60))
+                                       : QStringLiteral("„%1”").arg(shown(f.path));
             const int t = matcher.Match(candidates);
             if (t < 0)
                 report.unmatched << origin;

@@ -13,7 +13,7 @@
 namespace tarvix::tool {
 
 struct SourceChapter {
-    int title = 0;  // index into the titles given
+    int title = 0;   // index into the titles given
     QString origin;  // the file, and the part of a book, for messages
     QString text;
 };

@@ -20,7 +20,17 @@ QString TitleKey(const QString& text)
     const QRegularExpressionMatch m = number.match(t);
     if (m.hasMatch() && m.capturedLength() < t.size())
         t = t.mid(m.capturedLength());
-    return FoldKey(t);
+    // Words alone: "date_variabile_si_constante" names "DATE, VARIABILE ȘI CONSTANTE".
+    QString words;
+    words.reserve(t.size());
+    for (const QChar c : t) {
+        const bool letter = c.isLetterOrNumber() || c.isMark();
+        if (letter)
+            words += c;
+        else if (!words.isEmpty() && !words.endsWith(u' '))
+            words += u' ';
+    }
+    return FoldKey(words.trimmed());
 }
 
 QString TitleOfFileName(const QString& fileName)

@@ -13,7 +13,8 @@
 
 namespace tarvix::tool {
 
-// "3. Algoritmi", "Capitolul III - Algoritmi", "03_algoritmi" -> the key of "ALGORITMI".
+// "3. Algoritmi", "Capitolul III - Algoritmi", "03_algoritmi" -> the key of "ALGORITMI":
+// letter case, the number in front and the punctuation between words left out.
 QString TitleKey(const QString& text);
 
 class TitleMatcher {

@@ -13,14 +13,14 @@ namespace {
 char32_t namedEntity(QStringView name)
 {
     static const QHash<QString, char32_t> names{
-        {QStringLiteral("amp"), U'&'},      {QStringLiteral("lt"), U'<'},        {QStringLiteral("gt"), U'>'},
-        {QStringLiteral("quot"), U'"'},     {QStringLiteral("apos"), U'\''},     {QStringLiteral("nbsp"), U' '},
-        {QStringLiteral("acirc"), U'â'},    {QStringLiteral("Acirc"), U'Â'},     {QStringLiteral("icirc"), U'î'},
-        {QStringLiteral("Icirc"), U'Î'},    {QStringLiteral("abreve"), U'ă'},    {QStringLiteral("Abreve"), U'Ă'},
-        {QStringLiteral("scedil"), U'ş'},   {QStringLiteral("Scedil"), U'Ş'},    {QStringLiteral("tcedil"), U'ţ'},
-        {QStringLiteral("Tcedil"), U'Ţ'},   {QStringLiteral("ndash"), U'–'},     {QStringLiteral("mdash"), U'—'},
-        {QStringLiteral("bdquo"), U'„'},    {QStringLiteral("rdquo"), U'”'},     {QStringLiteral("ldquo"), U'“'},
-        {QStringLiteral("hellip"), U'…'},   {QStringLiteral("laquo"), U'«'},     {QStringLiteral("raquo"), U'»'},
+        {QStringLiteral("amp"), U'&'},    {QStringLiteral("lt"), U'<'},     {QStringLiteral("gt"), U'>'},
+        {QStringLiteral("quot"), U'"'},   {QStringLiteral("apos"), U'\''},  {QStringLiteral("nbsp"), U' '},
+        {QStringLiteral("acirc"), U'â'},  {QStringLiteral("Acirc"), U'Â'},  {QStringLiteral("icirc"), U'î'},
+        {QStringLiteral("Icirc"), U'Î'},  {QStringLiteral("abreve"), U'ă'}, {QStringLiteral("Abreve"), U'Ă'},
+        {QStringLiteral("scedil"), U'ş'}, {QStringLiteral("Scedil"), U'Ş'}, {QStringLiteral("tcedil"), U'ţ'},
+        {QStringLiteral("Tcedil"), U'Ţ'}, {QStringLiteral("ndash"), U'–'},  {QStringLiteral("mdash"), U'—'},
+        {QStringLiteral("bdquo"), U'„'},  {QStringLiteral("rdquo"), U'”'},  {QStringLiteral("ldquo"), U'“'},
+        {QStringLiteral("hellip"), U'…'}, {QStringLiteral("laquo"), U'«'},  {QStringLiteral("raquo"), U'»'},
     };
     return names.value(name.toString(), 0);
 }
@@ -51,12 +51,12 @@ char32_t entity(const QString& text, qsizetype& i)
 
 bool isBlock(QStringView tag)
 {
-    static const QStringList blocks{QStringLiteral("p"),     QStringLiteral("div"),   QStringLiteral("br"),
-                                    QStringLiteral("li"),    QStringLiteral("tr"),    QStringLiteral("td"),
-                                    QStringLiteral("th"),    QStringLiteral("title"), QStringLiteral("section"),
+    static const QStringList blocks{QStringLiteral("p"),       QStringLiteral("div"),        QStringLiteral("br"),
+                                    QStringLiteral("li"),      QStringLiteral("tr"),         QStringLiteral("td"),
+                                    QStringLiteral("th"),      QStringLiteral("title"),      QStringLiteral("section"),
                                     QStringLiteral("article"), QStringLiteral("blockquote"), QStringLiteral("pre"),
-                                    QStringLiteral("ul"),    QStringLiteral("ol"),    QStringLiteral("table"),
-                                    QStringLiteral("dt"),    QStringLiteral("dd"),    QStringLiteral("hr")};
+                                    QStringLiteral("ul"),      QStringLiteral("ol"),         QStringLiteral("table"),
+                                    QStringLiteral("dt"),      QStringLiteral("dd"),         QStringLiteral("hr")};
     return blocks.contains(tag.toString()) || (tag.size() == 2 && tag[0] == u'h' && tag[1] >= u'1' && tag[1] <= u'6');
 }
 

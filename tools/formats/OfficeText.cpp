@@ -4,8 +4,8 @@
 
 #include <QHash>
 
-#include <algorithm>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace tarvix::tool {
 

@@ -54,7 +54,8 @@ int headingLevel(QStringView line, qsizetype& textStart)
     qsizetype hashes = 0;
     while (i + hashes < line.size() && line[i + hashes] == u'#')
         ++hashes;
-    if (hashes == 0 || hashes > 6 || (i + hashes < line.size() && line[i + hashes] != u' ' && line[i + hashes] != u'\t'))
+    if (hashes == 0 || hashes > 6
+        || (i + hashes < line.size() && line[i + hashes] != u' ' && line[i + hashes] != u'\t'))
         return 0;
     textStart = i + hashes;
     return static_cast<int>(hashes);

@@ -15,15 +15,16 @@ ZipArchive::ZipArchive(const QByteArray& bytes, const QString& what) : bytes_(by
                               .arg(what_)};
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes_.constData(), static_cast<zip_uint64_t>(bytes_.size()), 0,
-                                                    &error);
+    zip_source_t* source =
+        zip_source_buffer_create(bytes_.constData(), static_cast<zip_uint64_t>(bytes_.size()), 0, &error);
     if (source)
         archive_ = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!archive_) {
         if (source)
             zip_source_free(source);
         zip_error_fini(&error);
-        throw TextRefused{QStringLiteral("nu este un document %1 întreg (arhiva ZIP din el este deteriorată)").arg(what_)};
+        throw TextRefused{
+            QStringLiteral("nu este un document %1 întreg (arhiva ZIP din el este deteriorată)").arg(what_)};
     }
     zip_error_fini(&error);
 }
@@ -47,9 +48,10 @@ std::optional<QByteArray> ZipArchive::Entry(const char* name) const
                                .arg(what_, QString::fromUtf8(name))};
     };
     if ((st.valid & ZIP_STAT_SIZE) && st.size > static_cast<zip_uint64_t>(kMaxUnpackedBytes))
-        throw TextRefused{QStringLiteral("s-ar despacheta în %1 MiB, mai mult decât are vreun capitol (cel mult %2 MiB)")
-                              .arg(st.size / (1024 * 1024))
-                              .arg(kMaxUnpackedBytes / (1024 * 1024))};
+        throw TextRefused{
+            QStringLiteral("s-ar despacheta în %1 MiB, mai mult decât are vreun capitol (cel mult %2 MiB)")
+                .arg(st.size / (1024 * 1024))
+                .arg(kMaxUnpackedBytes / (1024 * 1024))};
     zip_file_t* f = zip_fopen(archive_, name, 0);
     if (!f)
         throw damaged();

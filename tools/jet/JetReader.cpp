@@ -1,8 +1,8 @@
 #include "tools/jet/JetReader.h"
 
+#include "tools/cli/StoreTool.h"
 #include "tools/jet/GuardedChild.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,7 +79,8 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(TimeLimitSeconds())};
     }
     const int status = child->wait();
-    const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(FirstErrorLine(err));
+    const QString because =
+        err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(FirstErrorLine(err));
     if (status < 0)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "
