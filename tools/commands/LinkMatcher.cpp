@@ -11,20 +11,26 @@ bool LinkMatcher::IsTokenChar(QChar c)
     return c.isLetterOrNumber() || c.isMark();
 }
 
-LinkMatcher::LinkMatcher(const std::vector<QString>& words) : byFirst_(kMatchKinds)
+LinkMatcher::LinkMatcher(const std::vector<QString>& words)
 {
     words_.reserve(words.size());
-    for (std::size_t w = 0; w < words.size(); ++w) {
+    keyIds_.reserve(static_cast<qsizetype>(words.size()) * 3);
+    for (const QString& word : words) {
         std::vector<Keys> keys;
-        for (const Token& t : tokens(words[w]))
+        for (const Token& t : tokens(word))
             keys.push_back(tokenKeys_[static_cast<std::size_t>(t.id)]);
-        if (!keys.empty())
-            for (int k = 0; k < kMatchKinds; ++k) {
-                auto& list = byFirst_[static_cast<std::size_t>(k)][keys.front()[static_cast<std::size_t>(k)]];
-                if (list.empty() || list.back() != static_cast<int>(w))
-                    list.push_back(static_cast<int>(w));
-            }
         words_.push_back(std::move(keys));
+    }
+    // Key ids are dense: the words a key begins are found by indexing, not hashing.
+    for (int k = 0; k < kMatchKinds; ++k) {
+        auto& index = byFirst_[static_cast<std::size_t>(k)];
+        index.resize(static_cast<std::size_t>(keyIds_.size()));
+        for (std::size_t w = 0; w < words_.size(); ++w) {
+            if (words_[w].empty())
+                continue;
+            auto& list = index[static_cast<std::size_t>(words_[w].front()[static_cast<std::size_t>(k)])];
+            list.push_back(static_cast<int>(w));
+        }
     }
 }
 
@@ -32,6 +38,9 @@ int LinkMatcher::internKey(const QString& key)
 {
     if (const auto it = keyIds_.constFind(key); it != keyIds_.constEnd())
         return it.value();
+    // A key no word of the dictionary has can match nothing: it is not kept.
+    if (scanning_)
+        return -1;
     const int id = static_cast<int>(keyIds_.size());
     keyIds_.insert(key, id);
     return id;
@@ -39,9 +48,9 @@ int LinkMatcher::internKey(const QString& key)
 
 int LinkMatcher::tokenId(QStringView token)
 {
+    if (const auto it = tokenIds_.find(token); it != tokenIds_.end())
+        return it->second;
     const QString text = token.toString();
-    if (const auto it = tokenIds_.constFind(text); it != tokenIds_.constEnd())
-        return it.value();
     const TokenForms f = forms_.Of(text);
     Keys keys;
     for (int k = 0; k < kMatchKinds; ++k)
@@ -49,7 +58,7 @@ int LinkMatcher::tokenId(QStringView token)
     tokenKeys_.push_back(keys);
     tokenHasDiacritics_.push_back(f.forms[1] != f.forms[0]);
     const int id = static_cast<int>(tokenKeys_.size() - 1);
-    tokenIds_.insert(text, id);
+    tokenIds_.emplace(text, id);
     return id;
 }
 
@@ -101,44 +110,56 @@ bool joins(const QString& text, qsizetype from, qsizetype to)
 
 }  // namespace
 
+const std::vector<std::pair<int, int>>& LinkMatcher::startsOf(int token)
+{
+    const auto t = static_cast<std::size_t>(token);
+    if (t >= starts_.size()) {
+        starts_.resize(tokenKeys_.size());
+        startsKnown_.resize(tokenKeys_.size());
+    }
+    std::vector<std::pair<int, int>>& list = starts_[t];
+    if (startsKnown_[t])
+        return list;
+    startsKnown_[t] = true;
+    const Keys& keys = tokenKeys_[t];
+    // Kinds from the best: a word found under one is not found again under a weaker one.
+    for (int k = 0; k < kMatchKinds; ++k) {
+        const int key = keys[static_cast<std::size_t>(k)];
+        if (key < 0)
+            continue;
+        for (const int w : byFirst_[static_cast<std::size_t>(k)][static_cast<std::size_t>(key)])
+            if (std::none_of(list.begin(), list.end(), [w](const std::pair<int, int>& p) { return p.first == w; }))
+                list.emplace_back(w, sharpened(token, k));
+    }
+    return list;
+}
+
 std::vector<WordHit> LinkMatcher::Scan(const QString& text)
 {
+    scanning_ = true;
     const std::vector<Token> toks = tokens(text);
     QHash<int, WordHit> hits;
-    std::vector<int> seenHere;
     for (std::size_t i = 0; i < toks.size(); ++i) {
-        const Keys& first = tokenKeys_[static_cast<std::size_t>(toks[i].id)];
-        seenHere.clear();
-        for (int k = 0; k < kMatchKinds; ++k) {
-            const auto& index = byFirst_[static_cast<std::size_t>(k)];
-            const auto found = index.constFind(first[static_cast<std::size_t>(k)]);
-            if (found == index.constEnd())
+        for (const auto& [w, firstKind] : startsOf(toks[i].id)) {
+            const std::vector<Keys>& wk = words_[static_cast<std::size_t>(w)];
+            if (i + wk.size() > toks.size())
                 continue;
-            for (const int w : *found) {
-                if (std::find(seenHere.begin(), seenHere.end(), w) != seenHere.end())
-                    continue;
-                seenHere.push_back(w);
-                const std::vector<Keys>& wk = words_[static_cast<std::size_t>(w)];
-                if (i + wk.size() > toks.size())
-                    continue;
-                int kind = sharpened(toks[i].id, k);
-                for (std::size_t j = 1; j < wk.size() && kind >= 0; ++j) {
-                    const int tk =
-                        joins(text, toks[i + j - 1].end, toks[i + j].start) ? kindOf(toks[i + j].id, wk[j]) : -1;
-                    kind = tk < 0 ? -1 : std::max(kind, tk);
-                }
-                if (kind < 0)
-                    continue;
-                WordHit& h = hits[w];
-                const auto matchKind = static_cast<MatchKind>(kind);
-                if (h.count == 0 || matchKind < h.kind) {
-                    h.word = w;
-                    h.kind = matchKind;
-                    h.at = toks[i].start;
-                    h.length = toks[i + wk.size() - 1].end - toks[i].start;
-                }
-                ++h.count;
+            int kind = firstKind;
+            for (std::size_t j = 1; j < wk.size() && kind >= 0; ++j) {
+                const int tk = joins(text, toks[i + j - 1].end, toks[i + j].start) ? kindOf(toks[i + j].id, wk[j]) : -1;
+                kind = tk < 0 ? -1 : std::max(kind, tk);
             }
+            if (kind < 0)
+                continue;
+            WordHit& h = hits[w];
+            const auto matchKind = static_cast<MatchKind>(kind);
+            if (h.count == 0 || matchKind < h.kind) {
+                h.word = w;
+                h.kind = matchKind;
+                h.at = toks[i].start;
+                h.length = toks[i + wk.size() - 1].end - toks[i].start;
+            }
+            ++h.count;
         }
     }
     std::vector<WordHit> out;

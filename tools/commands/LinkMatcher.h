@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <array>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tarvix::tool {
@@ -48,13 +50,27 @@ private:
     int sharpened(int t, int kind) const;
 
     WordForms forms_;
+    bool scanning_ = false;  // the words' keys are all known
     QHash<QString, int> keyIds_;
-    QHash<QString, int> tokenIds_;  // raw token text -> its keys
+    struct ViewHash {
+        using is_transparent = void;
+        std::size_t operator()(QStringView v) const noexcept { return qHash(v); }
+    };
+    struct ViewEqual {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
+    // Raw token text -> its keys, looked up without copying the text.
+    std::unordered_map<QString, int, ViewHash, ViewEqual> tokenIds_;
     std::vector<Keys> tokenKeys_;
     std::vector<bool> tokenHasDiacritics_;
+    // For each token, once asked: the words it may begin, with the kind of that first match.
+    std::vector<std::vector<std::pair<int, int>>> starts_;
+    std::vector<bool> startsKnown_;
+    const std::vector<std::pair<int, int>>& startsOf(int token);
     std::vector<std::vector<Keys>> words_;  // each word's tokens
     // First token's key id (for each kind) -> the words that start with it.
-    std::vector<QHash<int, std::vector<int>>> byFirst_;
+    std::array<std::vector<std::vector<int>>, kMatchKinds> byFirst_;
 };
 
 }  // namespace tarvix::tool

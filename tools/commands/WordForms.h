@@ -3,6 +3,7 @@
 // stem (Snowball), which inflected forms share: ALGORITM, "algoritmul", "algoritmilor".
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 struct sb_stemmer;
@@ -33,6 +34,7 @@ public:
 private:
     QString stem(const QString& lower);
     sb_stemmer* stemmer_;
+    QByteArray utf8_;  // kept between calls: one allocation for all the words
 };
 
 // The text without its diacritics: ȘTIINȚĂ -> STIINTA.
