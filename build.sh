@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool imagemagick desktop-file-utils appstream
   clang-14 libclang-rt-14-dev
   mdbtools mdbtools-dev
+  libstemmer-dev libpoppler-qt6-dev libzip-dev
   scdoc man-db lintian libxml2-utils bash-completion
 )
 # Node and npm for the tests' second reader of old Access files; this machine's own stay.
