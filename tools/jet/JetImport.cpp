@@ -3,11 +3,11 @@
 // links following, links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
+#include "tools/cli/StoreTool.h"
+#include "tools/commands/PendingStore.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/cli/StoreTool.h"
 #include "tools/jet/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
@@ -38,6 +38,15 @@ struct Resolved {
     std::vector<int> types;
 };
 
+// A dictionary kept under other names is read by naming them.
+QString mappingHint(const QString& file)
+{
+    return QStringLiteral(" Dacă dicționarul are tabelele sau câmpurile sub alte nume, numiți-le: tarvix-db import-mdb "
+                          "--words TABELĂ:CHEIE:TEXT --chapters TABELĂ:CHEIE:TEXT --links TABELĂ:CUVÂNT:CAPITOL "
+                          "„%1” FIȘIER-NOU.")
+        .arg(file);
+}
+
 QString tableList(const std::vector<JetTableInfo>& tables)
 {
     QStringList names;
@@ -57,7 +66,8 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
     if (!table)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
-                          .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
+                              .arg(file, m.table, QString::fromUtf8(what), tableList(tables))
+                          + mappingHint(file)};
     Resolved r;
     r.request.table = table->name;
     for (const QString& wanted : {m.first, m.second}) {
@@ -72,7 +82,8 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
             throw Failure{exitcode::FileProblem,
                           QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
                                          "sunt: %4. Tabelele fișierului sunt: %5.")
-                              .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
+                                  .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))
+                              + mappingHint(file)};
         }
         r.request.columns << column->name;
         r.types.push_back(column->type);
