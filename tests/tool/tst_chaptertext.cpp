@@ -192,6 +192,13 @@ private slots:
             QCOMPARE(r.reason, QStringLiteral("motivul"));
         }
         QVERIFY_THROWS_EXCEPTION(TextRefused, DecodeChapterFile(EncodeChapterFile(f).chopped(3)));
+        // A refusal without a reason is no answer either.
+        try {
+            DecodeChapterFile(EncodeRefusal(QString()));
+            QFAIL("an empty refusal was read as chapters");
+        } catch (const TextRefused& r) {
+            QVERIFY(!r.reason.isEmpty());
+        }
     }
 };
 

@@ -68,6 +68,13 @@ Comenzi:
                         cuvintele fără capitole și, ca notă la sfârșit,
                         capitolele fără cuvinte. Baza de date nu este
                         schimbată.
+  suggest [OPȚIUNI] FIȘIER SURSĂ...
+                        propune legăturile care lipsesc, din textul
+                        capitolelor: fișiere txt, md, html, odt, docx sau pdf
+                        (ori dosare cu ele), fiecare potrivit cu titlul unui
+                        capitol; o carte întreagă se împarte după cuprinsul
+                        ei. Baza de date doar este citită, afară de --apply
+                        și --apply-from.
   help                  arată acest text.
 
 Opțiuni:
@@ -95,6 +102,16 @@ Opțiunile lui index:
                            ieșirea standard.
   --linked-only            lasă deoparte cuvintele fără capitole și
                            capitolele fără cuvinte.
+
+Opțiunile lui suggest:
+  --chapter "TITLU"=FIȘIER  FIȘIER este capitolul TITLU (se poate repeta).
+  --format text|csv        text: de citit (implicit); csv: de revizuit într-un
+                           program de calcul tabelar.
+  --output IEȘIRE          scrie propunerile în IEȘIRE.
+  --min N                  doar legăturile găsite de cel puțin N ori.
+  --apply                  adaugă propunerile, într-o singură tranzacție.
+  --apply-from REVIZUIT    adaugă exact rândurile rămase în fișierul CSV
+                           REVIZUIT (Cuvant,Capitol,...).
 
 Fișierele CSV: câmpurile sunt despărțite prin virgulă; un câmp care conține
 virgulă, ghilimele sau sfârșit de rând se scrie între ghilimele, iar

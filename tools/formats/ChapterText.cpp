@@ -129,7 +129,8 @@ ChapterFile DecodeChapterFile(const QByteArray& bytes)
     if (!ok) {
         QString reason;
         s >> reason;
-        throw s.status() == QDataStream::Ok ? TextRefused{reason} : garbled;
+        // A refusal that gives no reason would leave the user with a file and nothing to go on.
+        throw s.status() == QDataStream::Ok && !reason.trimmed().isEmpty() ? TextRefused{reason} : garbled;
     }
     ChapterFile file;
     quint32 n = 0;
