@@ -2,7 +2,8 @@
 // and proposes the links the store does not have yet.
 #include "tools/commands/Suggest.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
 #include "tools/commands/LinkMatcher.h"
 #include "tools/commands/SuggestApply.h"
 #include "tools/commands/SuggestOutput.h"
@@ -129,6 +130,59 @@ int RunSuggest(const SuggestOptions& o)
         PrintOut(AppliedReport(o.store, ApplyLinks(*db, links)));
     }
     return exitcode::Ok;
+}
+
+namespace {
+
+Option valued(const char* name, const char* value, QStringList help, std::function<void(const QString&)> check = {},
+              QStringList examples = {})
+{
+    return {QString::fromLatin1(name), {}, QString::fromUtf8(value), std::move(help), std::move(examples),
+            std::move(check)};
+}
+
+void fileNamed(const QString& value)
+{
+    if (value.isEmpty())
+        throw BadArguments{QStringLiteral("un nume de fișier este gol.")};
+}
+
+}  // namespace
+
+Command SuggestCommand()
+{
+    return {
+        QStringLiteral("suggest"),
+        {QStringLiteral("FIȘIER"), QStringLiteral("SURSĂ...")},
+        QStringLiteral("un FIȘIER și cel puțin o SURSĂ"),
+        {QStringLiteral("propune legăturile care lipsesc, din textul"),
+         QStringLiteral("capitolelor: fișiere txt, md, html, odt, docx sau pdf"),
+         QStringLiteral("(ori dosare cu ele), fiecare potrivit cu titlul unui"),
+         QStringLiteral("capitol după primul titlu, primul rând sau numele"),
+         QStringLiteral("fișierului; o carte întreagă se împarte după cuprinsul"),
+         QStringLiteral("ei. Baza de date doar este citită, afară de --apply"), QStringLiteral("și --apply-from.")},
+        {valued("chapter", "TITLU=FIȘIER",
+                {QStringLiteral("FIȘIER este capitolul TITLU, orice ar scrie"),
+                 QStringLiteral("în el (se poate repeta).")},
+                [](const QString& v) { SuggestChapterOption(v); }),
+         valued("format", "text|csv",
+                {QStringLiteral("text: de citit (implicit); csv: de revizuit"),
+                 QStringLiteral("într-un program de calcul tabelar, apoi de"), QStringLiteral("dat la --apply-from.")},
+                [](const QString& v) {
+                    if (v != u"text" && v != u"csv")
+                        throw BadArguments{QStringLiteral("opțiunea --format primește text sau csv, nu „%1”.").arg(v)};
+                },
+                {QStringLiteral("text"), QStringLiteral("csv")}),
+         valued("output", "IEȘIRE", {QStringLiteral("scrie propunerile în fișierul IEȘIRE.")}, &fileNamed),
+         valued("min", "N", {QStringLiteral("doar legăturile găsite de cel puțin N ori.")},
+                [](const QString& v) { SuggestMinOption(v); }),
+         {QStringLiteral("apply"), {}, {}, {QStringLiteral("adaugă propunerile, într-o singură tranzacție.")}},
+         valued("apply-from", "REVIZUIT",
+                {QStringLiteral("adaugă exact rândurile rămase în fișierul CSV"),
+                 QStringLiteral("REVIZUIT (Cuvant,Capitol,...), într-o singură"), QStringLiteral("tranzacție.")},
+                &fileNamed),
+         {QStringLiteral("force"), QLatin1Char('f'), {}, {QStringLiteral("înlocuiește IEȘIRE dacă există deja.")}}},
+        [](const Invocation& in) { return RunSuggest(SuggestOptionsOf(in)); }};
 }
 
 }  // namespace tarvix::tool

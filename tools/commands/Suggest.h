@@ -32,9 +32,14 @@ struct Proposal {
     QString excerpt;  // the first occurrence with about 40 characters on either side
 };
 
+class Invocation;
+
 int RunSuggest(const SuggestOptions& options);
 
-// The command line after "suggest"; throws Failure (BadArguments) for one that does not fit.
-SuggestOptions ParseSuggestArguments(const QStringList& args);
+// What the command line gave suggest; throws BadArguments for what does not fit together.
+SuggestOptions SuggestOptionsOf(const Invocation& in);
+// One --chapter "TITLU"=FIȘIER, and --min N; each throws BadArguments for a value it cannot take.
+std::pair<QString, QString> SuggestChapterOption(const QString& value);
+int SuggestMinOption(const QString& value);
 
 }  // namespace tarvix::tool

@@ -1,6 +1,6 @@
 #include "tools/commands/SuggestApply.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 #include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"

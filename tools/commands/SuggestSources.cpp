@@ -1,6 +1,6 @@
 #include "tools/commands/SuggestSources.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 #include "tools/commands/ChapterReader.h"
 #include "tools/commands/TitleMatcher.h"
 
