@@ -18,7 +18,7 @@ packages=(
   mdbtools mdbtools-dev
   libstemmer-dev libpoppler-qt6-dev libzip-dev
   scdoc man-db lintian libxml2-utils bash-completion
-  texlive-latex-base texlive-lang-european lmodern
+  texlive-latex-base texlive-lang-european lmodern libpoppler-qt6-dev
 )
 # What `run` needs: the two editions and the companion tool, no test program.
 programs=(tarvix tarvix-1.00.0005 tarvix-db)
