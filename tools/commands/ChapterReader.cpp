@@ -9,8 +9,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <memory>
-#include <system_error>
 
 namespace tarvix::tool {
 
@@ -20,15 +18,11 @@ constexpr qsizetype kStderrKept = 4096;
 
 ChapterFile readPdf(const QString& path)
 {
-    std::unique_ptr<GuardedChild> child;
-    try {
-        // Tests put a misbehaving reader in its place to see each failure handled.
-        const QString program = qEnvironmentVariable("TARVIX_TEXT_READER", QCoreApplication::applicationFilePath());
-        child = std::make_unique<GuardedChild>(program, QStringList{QString::fromLatin1(kTextReaderMode), path},
-                                               std::vector<std::string>{});
-    } catch (const std::system_error& e) {
-        throw TextRefused{QStringLiteral("cititorul de PDF nu a pornit: %1").arg(QString::fromLocal8Bit(e.what()))};
-    }
+    // Tests put a misbehaving reader in its place to see each failure handled.
+    GuardedChild child(qEnvironmentVariable("TARVIX_TEXT_READER", QCoreApplication::applicationFilePath()),
+                       {QString::fromLatin1(kTextReaderMode), path});
+    if (const QString why = child.startFailure(); !why.isEmpty())
+        throw TextRefused{QStringLiteral("cititorul de PDF nu a pornit: %1").arg(why)};
     QByteArray answer, err;
     bool answering = false;
     QElapsedTimer sinceProgress;
@@ -47,14 +41,14 @@ ChapterFile readPdf(const QString& path)
             throw TextRefused{QStringLiteral("are mai mult text decât are vreun manual")};
         answer.append(data + i, static_cast<qsizetype>(size - i));
     };
-    while (child->read(static_cast<int>(std::clamp<qint64>(stall - sinceProgress.elapsed(), 1, 1000)), onOut, err,
-                       kStderrKept)) {
+    while (child.read(static_cast<int>(std::clamp<qint64>(stall - sinceProgress.elapsed(), 1, 1000)), onOut, err,
+                      kStderrKept)) {
         if (sinceProgress.elapsed() > stall)
             throw TextRefused{QStringLiteral("cititorul de PDF nu a mai citit nicio pagină timp de %1 s și a fost "
                                              "oprit (fișier deteriorat?)")
                                   .arg(kTextReaderStallSeconds)};
     }
-    const int status = child->wait();
+    const int status = child.wait();
     if (status < 0 || !answering)
         throw TextRefused{QStringLiteral("cititorul de PDF s-a oprit brusc citindu-l (fișier deteriorat?)%1")
                               .arg(err.isEmpty() ? QString() : QStringLiteral(": „%1”").arg(FirstErrorLine(err)))};

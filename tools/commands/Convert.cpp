@@ -76,7 +76,9 @@ int RunConvert(const QString& file)
     PendingStore pending(file, true);
     const JetImportOptions options;
     const JetImported im = ImportJet(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
-    const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
+    // Through a link, the file it points to is the original, and it is what gets replaced.
+    const QFileInfo real = info.isSymLink() ? QFileInfo(info.canonicalFilePath()) : info;
+    const QString original = KeepOriginal(real, JetReader(info.absoluteFilePath()).header());
     try {
         pending.MoveIntoPlace();
     } catch (...) {

@@ -1,39 +1,37 @@
-// A reader of untrusted files run as a child process: killed and reaped however
-// the parent leaves, so a failure or an exception never leaves it running; its
-// output read with a time limit, so a hang costs the parent nothing.
+// A reader of untrusted files run as a child process (the Jet reader, the PDF
+// reader): killed and reaped however the parent leaves, so a failure or an
+// exception never leaves it running; its output read a little at a time, so
+// the caller can stop one that hangs.
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <string>
-#include <sys/types.h>
-#include <vector>
 
 namespace tarvix::tool {
 
 class GuardedChild {
 public:
     // environment: "NAME=value" to set, "NAME" to take away, over the parent's own.
-    // Throws std::system_error when the child cannot start.
-    GuardedChild(const QString& program, const QStringList& arguments, const std::vector<std::string>& environment);
+    GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment = {});
     ~GuardedChild();
     GuardedChild(const GuardedChild&) = delete;
     GuardedChild& operator=(const GuardedChild&) = delete;
 
-    // Waits at most ms for output; false once both pipes are at their end.
+    // Empty once started, else why not.
+    QString startFailure();
+
+    // Waits at most ms for output and hands on what came; false once the process has ended and all is read.
     bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept);
 
-    // The exit status once the pipes are closed: the code, or -signal when it crashed.
+    // The exit status once all is read: the code, or -1 when it crashed.
     int wait();
 
 private:
-    static void closeFd(int& fd);
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
+    QProcess process_;
 };
 
 // The first line a child wrote to its standard error, cut to a readable length.

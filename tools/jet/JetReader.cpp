@@ -9,8 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <string>
-#include <system_error>
+#include <functional>
 
 namespace tarvix::tool {
 
@@ -41,20 +40,14 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
     const QString name = QFileInfo(path_).fileName();
     QStringList args{QString::fromLatin1(kJetReaderMode)};
     args << arguments;
-    std::unique_ptr<GuardedChild> child;
-    try {
-        // Tests put a misbehaving reader in its place to see each failure handled.
-        const QString program = qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath());
-        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
-        // A missing file must not be looked for elsewhere, nor debugging output switched on.
-        child = std::make_unique<GuardedChild>(
-            program, args,
-            std::vector<std::string>{"MDBICONV=UTF-8", "MDB_JET3_CHARSET=ISO-8859-1", "MDBPATH", "MDBOPTS"});
-    } catch (const std::system_error& e) {
-        throw Failure{
-            exitcode::EngineFailure,
-            QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(QString::fromLocal8Bit(e.what()))};
-    }
+    // Tests put a misbehaving reader in its place to see each failure handled.
+    // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
+    // A missing file must not be looked for elsewhere, nor debugging output switched on.
+    GuardedChild child(qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath()), args,
+                       {QStringLiteral("MDBPATH"), QStringLiteral("MDBOPTS"), QStringLiteral("MDBICONV=UTF-8"),
+                        QStringLiteral("MDB_JET3_CHARSET=ISO-8859-1")});
+    if (const QString why = child.startFailure(); !why.isEmpty())
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(why)};
     QByteArray err;
     const auto feed = [&](const char* data, std::size_t size) {
         try {
@@ -69,8 +62,7 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
     QElapsedTimer clock;
     clock.start();
     const qint64 limit = TimeLimitSeconds() * 1000LL;
-    while (
-        child->read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
+    while (child.read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
         if (clock.elapsed() > limit)
             throw Failure{exitcode::FileProblem,
                           QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
@@ -78,7 +70,7 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(name)
                               .arg(TimeLimitSeconds())};
     }
-    const int status = child->wait();
+    const int status = child.wait();
     const QString because =
         err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(FirstErrorLine(err));
     if (status < 0)
