@@ -4,6 +4,7 @@
 #include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,10 +35,10 @@ QHash<QString, std::int32_t> keysByFold(Database& db, const QString& sql)
     return keys;
 }
 
-// A cell as the store compares it: the formula guard taken off, blanks trimmed, one Unicode form.
+// A cell as the store would hold it, under the key the store compares by.
 QString cellKey(const QString& cell)
 {
-    return FoldKey(TrimmedBlanks(Unneutralised(cell)).normalized(QString::NormalizationForm_C));
+    return FoldKey(store::FromOutside(Unneutralised(cell)).text);
 }
 
 void addLinks(Database& db, const std::vector<std::pair<std::int32_t, std::int32_t>>& links, Applied& applied)
