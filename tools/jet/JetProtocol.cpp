@@ -24,8 +24,9 @@ long long number(const char* b, const char* e)
 
 void unescape(const char* b, const char* e, JetField& f)
 {
-    if (e - b == 2 && b[0] == '\\' && b[1] == 'N') {
-        f.null = true;
+    f.undecodable = e - b == 2 && b[0] == '\\' && b[1] == '?';
+    if ((e - b == 2 && b[0] == '\\' && b[1] == 'N') || f.undecodable) {
+        f.null = !f.undecodable;
         f.text = {};
         return;
     }

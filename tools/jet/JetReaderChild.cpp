@@ -1,6 +1,7 @@
 #include "tools/jet/JetReaderChild.h"
 
 #include "tools/jet/JetProtocol.h"
+#include "tools/jet/JetRows.h"
 
 // mdbtools.h declares templates through glib, which must come first in C++.
 #include <glib.h>
@@ -93,12 +94,10 @@ int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::st
         return fail("a table's columns cannot be read");
     }
     const std::vector<MdbColumn*> all = allColumns(table);
-    // A column asked for twice is bound once: libmdb keeps one buffer a column.
     std::vector<MdbColumn*> columns;
-    std::vector<std::size_t> slot;  // for each column asked for, its buffer
-    std::vector<int> bound;         // libmdb's column numbers, one a buffer
+    std::vector<std::size_t> index;  // each column's place among the table's, as the cracked fields are
     for (const std::string& w : wanted) {
-        unsigned found = 0;
+        std::size_t found = 0;
         while (found < all.size() && w != all[found]->name)
             ++found;
         if (found == all.size()) {
@@ -106,35 +105,27 @@ int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::st
             return fail("a column cannot be found");
         }
         columns.push_back(all[found]);
-        std::size_t s = 0;
-        while (s < bound.size() && bound[s] != static_cast<int>(found + 1))
-            ++s;
-        if (s == bound.size())
-            bound.push_back(static_cast<int>(found + 1));
-        slot.push_back(s);
+        index.push_back(found);
     }
     tableRecord(table, columns);
-    mdb_rewind_table(table);
-    std::vector<std::vector<char>> buffers(bound.size(), std::vector<char>(mdb->bind_size + 1));
-    std::vector<int> lengths(bound.size());
-    for (std::size_t i = 0; i < bound.size(); ++i)
-        mdb_bind_column(table, bound[i], buffers[i].data(), &lengths[i]);
+    JetRows rows(table);
+    std::vector<MdbField> fields;
     long long read = 0;
     QByteArray line;
-    while (mdb_fetch_row(table)) {
-        line = "R";
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            line.append('\t');
-            // libmdb gives a null as an empty value; an empty text is skipped like a null.
-            const std::size_t b = slot[i];
-            if (lengths[b] == 0)
-                line.append("\\N");
-            else
-                line.append(EscapeJetField(buffers[b].data(), static_cast<std::size_t>(lengths[b])));
+    try {
+        while (rows.Next(fields)) {
+            line = "R";
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                line.append('\t');
+                line.append(rows.Value(*columns[i], fields[index[i]]));
+            }
+            line.append('\n');
+            put(line);
+            ++read;
         }
-        line.append('\n');
-        put(line);
-        ++read;
+    } catch (const JetRowsDamaged& e) {
+        mdb_free_tabledef(table);
+        return fail(e.what());
     }
     put(QByteArray("E\t") + QByteArray::number(read) + '\t' + QByteArray::number(table->num_rows) + '\n');
     mdb_free_tabledef(table);
