@@ -1,9 +1,9 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/cli/Commands.h"
+#include "tools/cli/StoreTool.h"
 #include "tools/commands/Index.h"
 #include "tools/jet/JetImport.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -81,6 +81,8 @@ Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari)
   --links TABELĂ:CUVÂNT:CAPITOL   implicit tblLegatura:ID_Cuvant:ID_Capitol
   --codepage N  pagina de cod a textelor unui fișier Jet 3 (de exemplu 1250),
                 în locul celei pe care o numește fișierul.
+  --password P  parola bazei de date Access (și pentru convert); „-” o
+                citește din primul rând al intrării standard.
 
 Opțiunile lui index:
   --format text|html|tex   text: text simplu UTF-8 (implicit); html: o
@@ -124,7 +126,7 @@ struct Arguments {
     IndexOptions index;
 };
 
-enum Takes : unsigned { None = 0, Force = 1, Mapping = 2, IndexOnly = 4, Repair = 8 };
+enum Takes : unsigned { None = 0, Force = 1, Mapping = 2, IndexOnly = 4, Repair = 8, Password = 16 };
 
 struct Command {
     const char* name;
@@ -142,13 +144,14 @@ const Command kCommands[] = {
      [](const Arguments& a) { return RunExport(a.positional[0], a.positional[1], a.force); }},
     {"import", 2, "un FIȘIER și un DOSAR", None,
      [](const Arguments& a) { return RunImport(a.positional[0], a.positional[1]); }},
-    {"import-mdb", 2, "un fișier ACCESS și un FIȘIER", Force | Mapping,
+    {"import-mdb", 2, "un fișier ACCESS și un FIȘIER", Force | Mapping | Password,
      [](const Arguments& a) {
          JetImportOptions o = a.jet;
          o.force = a.force;
          return RunImportMdb(a.positional[0], a.positional[1], o);
      }},
-    {"convert", 1, "un FIȘIER", None, [](const Arguments& a) { return RunConvert(a.positional[0]); }},
+    {"convert", 1, "un FIȘIER", Password,
+     [](const Arguments& a) { return RunConvert(a.positional[0], a.jet.password); }},
     {"index", 1, "un FIȘIER", Force | IndexOnly,
      [](const Arguments& a) {
          IndexOptions o = a.index;
@@ -195,7 +198,8 @@ Arguments parse(const QStringList& args, bool& help)
         }
         const bool forIndex = name == QLatin1String("--format") || name == QLatin1String("--output");
         const bool valued = forIndex || name == QLatin1String("--words") || name == QLatin1String("--chapters")
-                            || name == QLatin1String("--links") || name == QLatin1String("--codepage");
+                            || name == QLatin1String("--links") || name == QLatin1String("--codepage")
+                            || name == QLatin1String("--password");
         if (!valued)
             throw BadArguments{QStringLiteral("opțiunea „%1” nu există.").arg(arg)};
         QString value;
@@ -216,6 +220,10 @@ Arguments parse(const QStringList& args, bool& help)
             else
                 throw BadArguments{
                     QStringLiteral("opțiunea --format primește text, html sau tex, nu „%1”.").arg(value)};
+            continue;
+        }
+        if (name == QLatin1String("--password")) {
+            a.jet.password = ReadJetPassword(value);
             continue;
         }
         a.mappingGiven = true;
@@ -267,6 +275,8 @@ int run(const QStringList& args)
     if (a.mappingGiven && !(cmd->takes & Mapping))
         throw BadArguments{
             QStringLiteral("opțiunile --words, --chapters, --links și --codepage sunt doar pentru import-mdb.")};
+    if (a.jet.password && !(cmd->takes & Password))
+        throw BadArguments{QStringLiteral("opțiunea --password este doar pentru import-mdb și convert.")};
     if (a.indexGiven && !(cmd->takes & IndexOnly))
         throw BadArguments{QStringLiteral("opțiunile --format, --output și --linked-only sunt doar pentru index.")};
     for (const QString& p : a.positional)

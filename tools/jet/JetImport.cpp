@@ -3,11 +3,11 @@
 // links following, links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
+#include "tools/cli/StoreTool.h"
+#include "tools/commands/PendingStore.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/cli/StoreTool.h"
 #include "tools/jet/StoreWriter.h"
 
 #include "platform/text/TextFunctions.h"
@@ -81,6 +81,31 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
     return r;
 }
 
+QString typeName(int type)
+{
+    static const char* const names[] = {"?",
+                                        "Yes/No",
+                                        "Byte",
+                                        "Integer",
+                                        "Long Integer",
+                                        "Currency",
+                                        "Single",
+                                        "Double",
+                                        "Date/Time",
+                                        "Binary",
+                                        "Text",
+                                        "OLE",
+                                        "Memo",
+                                        "?",
+                                        "?",
+                                        "Replication ID",
+                                        "Decimal",
+                                        "?",
+                                        "Attachment/complex"};
+    return type >= 0 && type < int(std::size(names)) ? QString::fromLatin1(names[type])
+                                                     : QStringLiteral("necunoscut (%1)").arg(type);
+}
+
 bool isNumber(int type)
 {
     return type == jettype::Byte || type == jettype::Int || type == jettype::Long;
@@ -126,6 +151,12 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     const QString file = QFileInfo(jetPath).fileName();
     JetReader reader(jetPath);
     const JetHeader& header = reader.header();
+    if (!header.password.isEmpty() && options.password != header.password)
+        throw Failure{exitcode::PasswordNeeded,
+                      options.password ? QStringLiteral("Parola dată nu este parola fișierului „%1”.").arg(file)
+                                       : QStringLiteral("Fișierul „%1” este protejat cu o parolă; dați-o cu "
+                                                        "--password (sau „--password -” ca s-o citesc de la intrare).")
+                                             .arg(file)};
     const std::vector<JetTableInfo> tables = reader.Tables();
     long long declared[3];
     std::vector<Resolved> resolved{resolve(file, tables, options.words, "cuvinte", &declared[0]),
@@ -133,15 +164,18 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                                    resolve(file, tables, options.links, "legături", &declared[2])};
     for (int i = 0; i < 3; ++i) {
         const bool linksTable = i == 2;
-        if (!isNumber(resolved[i].types[0])
-            || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
+        const Resolved& r = resolved[i];
+        for (int k = 0; k < 2; ++k) {
+            const bool key = k == 0 || linksTable;
+            if (key ? isNumber(r.types[k]) : isText(r.types[k]))
+                continue;
             throw Failure{exitcode::FileProblem,
-                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
-                                         "%5.")
-                              .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
-                                   resolved[i].request.columns[1],
-                                   linksTable ? QStringLiteral("două chei numerice")
-                                              : QStringLiteral("o cheie numerică și un text"))};
+                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpul „%3” este de tip %4; %5.")
+                              .arg(r.request.table, file, r.request.columns[k], typeName(r.types[k]),
+                                   key ? QStringLiteral("o cheie trebuie să fie un număr întreg: Byte, Integer sau "
+                                                        "Long Integer (și AutoNumber)")
+                                       : QStringLiteral("textul trebuie să fie de tip Text sau Memo"))};
+        }
         if (!linksTable && declared[i] > kMaxRows)
             throw Failure{exitcode::Refused,
                           QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
@@ -236,9 +270,9 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                     }
                     JetSide& side = request == 0 ? im.words : im.chapters;
                     std::optional<QByteArray> text;
-                    if (!f[1].null)
+                    if (!f[1].null && !f[1].undecodable)
                         text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text.toByteArray();
-                    side.rows.push_back({keyOf(f[0]), std::move(text)});
+                    side.rows.push_back({keyOf(f[0]), std::move(text), f[1].undecodable});
                 });
     if (!built)
         build();
@@ -345,6 +379,19 @@ bool sameFile(const QString& a, const QString& b)
 
 }  // namespace
 
+QString ReadJetPassword(const QString& value)
+{
+    if (value != QLatin1String("-"))
+        return value;
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw Failure{exitcode::BadArguments, QStringLiteral("parola nu poate fi citită de la intrare.")};
+    QByteArray line = in.readLine(1024);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
 JetMapping ParseJetMapping(const QString& option, const QString& value)
 {
     const QStringList parts = value.split(QLatin1Char(':'));
@@ -378,7 +425,7 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
     return exitcode::Ok;
 }
 
-int RunConvert(const QString& file)
+int RunConvert(const QString& file, const std::optional<QString>& password)
 {
     QElapsedTimer clock;
     clock.start();
@@ -402,6 +449,7 @@ int RunConvert(const QString& file)
     }
     PendingStore pending(file, true);
     JetImportOptions options;
+    options.password = password;
     const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
     const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
     try {

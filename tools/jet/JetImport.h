@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace tarvix::tool {
 
 // TABLE, then the key and the text field (words, chapters), or the word key
@@ -18,7 +20,11 @@ struct JetImportOptions {
     JetMapping links{QStringLiteral("tblLegatura"), QStringLiteral("ID_Cuvant"), QStringLiteral("ID_Capitol")};
     int codePage = 0;  // 0: the one the file names
     bool force = false;
+    std::optional<QString> password;  // the Access file's database password, when the user gave one
 };
+
+// --password VALUE; "-" reads it from the first line of standard input, so that it shows in no process list.
+QString ReadJetPassword(const QString& value);
 
 // "TABLE:FIELD:FIELD"; throws Failure (BadArguments) otherwise.
 JetMapping ParseJetMapping(const QString& option, const QString& value);
@@ -26,6 +32,6 @@ JetMapping ParseJetMapping(const QString& option, const QString& value);
 // Reads jet and writes a new store at store; prints the report. Returns the exit code.
 int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options);
 // Keeps the Jet file beside itself under a name that says what it is, and puts the store in its place.
-int RunConvert(const QString& file);
+int RunConvert(const QString& file, const std::optional<QString>& password = std::nullopt);
 
 }  // namespace tarvix::tool

@@ -32,8 +32,8 @@ struct JetTableInfo {
 struct JetField {
     bool null = true;
     bool undecodable = false;  // its bytes are no text in the file's encoding
-    QByteArrayView text;  // UTF-8, unescaped
-    QByteArray storage;   // holds text when it had escapes
+    QByteArrayView text;       // UTF-8, unescaped
+    QByteArray storage;        // holds text when it had escapes
 };
 
 // libmdb's column types the importer takes.

@@ -1,7 +1,7 @@
 #include "tools/jet/JetReader.h"
 
-#include "tools/jet/JetReaderChild.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/jet/JetReaderChild.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -44,12 +44,6 @@ JetReader::JetReader(QString path) : path_(std::move(path))
     if (!header_.ok())
         throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” %2").arg(info.fileName(), header_.problem)};
     size_ = info.size();
-}
-
-int JetReader::TimeLimitSeconds() const
-{
-    // A few seconds to start, and one more for each 2 MiB: the readers go through tens of MiB a second.
-    return 5 + static_cast<int>(size_ / (2 * 1024 * 1024));
 }
 
 namespace {
@@ -193,17 +187,23 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(name)};
         }
     };
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 limit = TimeLimitSeconds() * 1000LL;
-    while (
-        child->read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
-        if (clock.elapsed() > limit)
+    // A large file on a busy machine may take long; only a reader that stops giving rows is stopped.
+    QElapsedTimer sinceOutput;
+    sinceOutput.start();
+    const qint64 stall = kStallSeconds * 1000LL;
+    const auto progressed = [&](const char* data, std::size_t size) {
+        sinceOutput.restart();
+        feed(data, size);
+    };
+    while (child->read(static_cast<int>(std::clamp<qint64>(stall - sinceOutput.elapsed(), 1, 1000)), progressed, err,
+                       kStderrKept)) {
+        if (sinceOutput.elapsed() > stall)
             throw Failure{exitcode::FileProblem,
-                          QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
-                                         "de %2 s și a fost oprită.")
+                          QStringLiteral("Citirea fișierului „%1” a fost oprită: cititorul nu a mai dat niciun rând "
+                                         "timp de %2 s. Calculatorul este prea ocupat sau fișierul se citește prea "
+                                         "încet (de pe o rețea?); încercați din nou mai târziu.")
                               .arg(name)
-                              .arg(TimeLimitSeconds())};
+                              .arg(kStallSeconds)};
     }
     const int status = child->wait();
     const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));

@@ -1,5 +1,5 @@
 // The parent's side of the Jet reader: checks the file, runs the reader in a
-// child process under a time limit, and hands its tables and rows on.
+// child process stopped when it stalls, and hands its tables and rows on.
 #pragma once
 
 #include "tools/jet/JetFile.h"
@@ -30,8 +30,8 @@ public:
     void Read(const std::vector<Request>& requests,
               const std::function<void(std::size_t request, const std::vector<JetField>&)>& onRow);
 
-    // Seconds the reader may take for this file before it is stopped.
-    int TimeLimitSeconds() const;
+    // Seconds the reader may go without giving anything before it is stopped.
+    static constexpr int kStallSeconds = 10;
 
 private:
     void run(const QStringList& arguments, JetOutputParser& parser);

@@ -14,8 +14,8 @@ namespace {
 constexpr unsigned kDeleted = 0x8000;  // deleted, or the moved data of a row whose place holds a pointer
 constexpr unsigned kMoved = 0x4000;    // the row's place holds a pointer to its data elsewhere
 constexpr unsigned kOffsetMask = 0x1FFF;
-constexpr int kMaxHops = 8;                   // Access points a moved row at its last place; more is a loop
-constexpr std::size_t kMaxMemo = 1 << 20;     // far past what a word or a title may be; the rest is not read
+constexpr int kMaxHops = 8;                            // Access points a moved row at its last place; more is a loop
+constexpr std::size_t kMaxMemo = 1 << 20;              // far past what a word or a title may be; the rest is not read
 constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL": a page of long values
 
 unsigned u16(const unsigned char* p)
@@ -49,8 +49,8 @@ void appendUtf8(QByteArray& out, const std::vector<char16_t>& units)
 
 JetRows::JetRows(MdbTableDef* table)
     : table_(table), mdb_(table->entry->mdb), jet3_(IS_JET3(mdb_)), pageSize_(static_cast<int>(mdb_->fmt->pg_size)),
-      rowCountAt_(mdb_->fmt->row_count_offset), owner_(static_cast<std::uint32_t>(table->entry->table_pg)),
-      page_(-1), copy_(static_cast<std::size_t>(pageSize_))
+      rowCountAt_(mdb_->fmt->row_count_offset), owner_(static_cast<std::uint32_t>(table->entry->table_pg)), page_(-1),
+      copy_(static_cast<std::size_t>(pageSize_))
 {
 }
 

@@ -5,6 +5,7 @@
 #include "platform/text/TextFunctions.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cstdint>
@@ -41,22 +42,27 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SourceRow& r = rows[i];
         const QString keyText = r.key ? QString::number(*r.key) : QStringLiteral("goală");
+        const auto refuse = [&](const QString& why, const QString& linkWhy) {
+            ++skipped;
+            if (r.key && !refusedKeys.contains(*r.key))
+                refusedKeys.insert(*r.key, linkWhy);
+            skips << QStringLiteral("rândul %1 (cheia %2): %3.").arg(i + 1).arg(keyText, why);
+        };
+        if (r.undecodable) {
+            refuse(QStringLiteral("textul nu poate fi citit: octeții lui nu sunt un text Unicode valid"),
+                   QStringLiteral("are un text care nu poate fi citit"));
+            continue;
+        }
         const QString text = r.text ? editorText(decode(*r.text)) : QString();
         if (text.isEmpty()) {
-            ++skipped;
-            if (r.key)
-                emptyKeys.insert(*r.key);
-            skips << QStringLiteral("rândul %1 (cheia %2): text gol.").arg(i + 1).arg(keyText);
+            refuse(QStringLiteral("text gol"), QStringLiteral("are textul gol"));
             continue;
         }
         if (TextLength(text) > kStoreMaxChars) {
-            ++skipped;
-            if (r.key)
-                emptyKeys.insert(*r.key);
-            skips << QStringLiteral("rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
-                         .arg(i + 1)
-                         .arg(keyText, Counted(TextLength(text), "caracter", "caractere"))
-                         .arg(kStoreMaxChars);
+            refuse(QStringLiteral("textul are %1, mai mult decât %2 cât încap în baza de date")
+                       .arg(Counted(TextLength(text), "caracter", "caractere"))
+                       .arg(kStoreMaxChars),
+                   QStringLiteral("are textul prea lung (%1)").arg(Counted(TextLength(text), "caracter", "caractere")));
             continue;
         }
         const QString fold = FoldKey(text);
@@ -127,9 +133,9 @@ std::pair<const JetSide::KeyRow*, const JetSide::KeyRow*> JetSide::rowsOf(qint32
 
 QString JetSide::missing(qint32 key) const
 {
-    return emptyKeys.contains(key)
-               ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
-               : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
+    if (const auto why = refusedKeys.constFind(key); why != refusedKeys.constEnd())
+        return QStringLiteral("%1 cu cheia %2 %3, deci nu a fost adus").arg(QString::fromUtf8(one)).arg(key).arg(*why);
+    return QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
 }
 
 }  // namespace tarvix::tool

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +17,7 @@ namespace tarvix::tool {
 struct SourceRow {
     std::optional<qint32> key;
     std::optional<QByteArray> text;  // UTF-8, or Jet 3 bytes
+    bool undecodable = false;        // bytes that are no text: refused, never guessed at
 };
 
 struct StoredRow {
@@ -36,7 +37,7 @@ public:
     void build(const std::function<QString(const QByteArray&)>& decode);
     // The rows stored for a key of the file: none, one, or several when the file repeats the key.
     std::pair<const KeyRow*, const KeyRow*> rowsOf(qint32 key) const;
-    // Why a link to this key has nothing to join.
+    // Why a link to this key has nothing to join: its row was refused, or there is none.
     QString missing(qint32 key) const;
 
     QString title;    // "Cuvinte"
@@ -51,7 +52,7 @@ private:
     std::vector<KeyRow> byKey;  // sorted by key
     std::vector<int> dense;     // key - denseBase -> first place in byKey, or -1
     qint64 denseBase = 0;
-    QSet<qint32> emptyKeys;
+    QHash<qint32, QString> refusedKeys;  // a key whose row was not stored -> why, as a link is told
 };
 
 }  // namespace tarvix::tool
