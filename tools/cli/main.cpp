@@ -1,6 +1,7 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/cli/Commands.h"
 #include "tools/cli/StoreTool.h"
+#include "tools/commands/SignalCleanup.h"
 #include "tools/commands/Index.h"
 #include "tools/jet/JetImport.h"
 #include "tools/jet/JetReaderChild.h"
@@ -293,6 +294,7 @@ int main(int argc, char* argv[])
     if (argc >= 2 && std::strcmp(argv[1], kJetReaderMode) == 0)
         return RunJetReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
+    SignalCleanup::Install();
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     try {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvix::tool {
@@ -78,6 +79,7 @@ PendingStore::PendingStore(const QString& file, bool force) : target_(QDir::curr
                                      "programul și încercați din nou.")
                           .arg(target_.fileName(), which)};
     temp_ = tempNameBeside(target_);
+    cleanup_ = std::make_unique<SignalCleanup>(temp_);
 }
 
 PendingStore::~PendingStore()
@@ -90,8 +92,16 @@ PendingStore::~PendingStore()
 
 void PendingStore::MoveIntoPlace()
 {
+    const SignalCleanup::Hold hold;
     const QByteArray src = QFile::encodeName(temp_);
     const QByteArray dst = QFile::encodeName(target_.absoluteFilePath());
+    struct stat old;
+    if (::stat(dst.constData(), &old) == 0) {
+        // Owner and group first: changing them may clear the set-id bits the mode then puts back.
+        if (::chown(src.constData(), old.st_uid, old.st_gid) != 0)
+            (void)!::chown(src.constData(), static_cast<uid_t>(-1), old.st_gid);
+        (void)!::chmod(src.constData(), old.st_mode & 07777);
+    }
     int rc;
     if (force_) {
         rc = std::rename(src.constData(), dst.constData());
@@ -113,6 +123,7 @@ void PendingStore::MoveIntoPlace()
                       QStringLiteral("Fișierul „%1” nu poate fi scris în dosarul „%2”: %3.")
                           .arg(target_.fileName(), FolderOf(target_), QString::fromLocal8Bit(std::strerror(errno)))};
     moved_ = true;
+    cleanup_->release();
 }
 
 }  // namespace tarvix::tool

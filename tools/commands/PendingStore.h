@@ -3,8 +3,12 @@
 // never leaves the user without the old file before the new one is ready.
 #pragma once
 
+#include "tools/commands/SignalCleanup.h"
+
 #include <QFileInfo>
 #include <QString>
+
+#include <memory>
 
 namespace tarvix::tool {
 
@@ -20,7 +24,8 @@ public:
 
     const QString& tempPath() const { return temp_; }
     const QFileInfo& target() const { return target_; }
-    // Without force an existing file is never replaced (FileProblem).
+    // Without force an existing file is never replaced (FileProblem). A file replaced hands its mode, group
+    // and (where the user may give it) owner to the new one, so its colleagues keep their access.
     void MoveIntoPlace();
 
 private:
@@ -28,6 +33,7 @@ private:
     QString temp_;
     bool force_;
     bool moved_ = false;
+    std::unique_ptr<SignalCleanup> cleanup_;
 };
 
 QString FolderOf(const QFileInfo& info);

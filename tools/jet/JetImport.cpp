@@ -5,7 +5,9 @@
 
 #include "tools/cli/StoreTool.h"
 #include "tools/commands/PendingStore.h"
+#include "tools/commands/SignalCleanup.h"
 #include "tools/jet/CodePage.h"
+#include "tools/jet/JetFileGuard.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
 #include "tools/jet/StoreWriter.h"
@@ -34,9 +36,24 @@ namespace {
 constexpr long long kMaxRows = store::kMaxRows;
 
 struct Resolved {
-    JetReader::Request request;
+    JetReader::Request request;  // as the reader spells the names
+    QString shown;               // the table's name as the user reads it
+    QStringList shownColumns;
     std::vector<int> types;
 };
+
+// Jet 3 names are bytes in the file's code page, which the reader hands over as Latin-1.
+std::vector<JetTableInfo> namesDecoded(std::vector<JetTableInfo> tables, int codePage)
+{
+    const CodePageDecoder decoder(codePage);
+    const auto decode = [&](QString& name) { name = decoder.Decode(name.toLatin1()); };
+    for (JetTableInfo& t : tables) {
+        decode(t.name);
+        for (JetColumnInfo& c : t.columns)
+            decode(c.name);
+    }
+    return tables;
+}
 
 QString tableList(const std::vector<JetTableInfo>& tables)
 {
@@ -47,24 +64,32 @@ QString tableList(const std::vector<JetTableInfo>& tables)
 }
 
 // The file's own spelling of a mapping, its columns' types, and its declared rows.
-Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const JetMapping& m, const char* what,
-                 long long* declared)
+// tables: names as the user reads them; raw: as the reader spells them, for the request.
+Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const std::vector<JetTableInfo>& raw,
+                 const JetMapping& m, const char* what, long long* declared)
 {
     const JetTableInfo* table = nullptr;
-    for (const JetTableInfo& t : tables)
-        if (t.name.compare(m.table, Qt::CaseInsensitive) == 0)
-            table = &t;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        if (tables[i].name.compare(m.table, Qt::CaseInsensitive) == 0) {
+            table = &tables[i];
+            at = i;
+        }
     if (!table)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
                           .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
     Resolved r;
-    r.request.table = table->name;
+    r.request.table = raw[at].name;
+    r.shown = table->name;
     for (const QString& wanted : {m.first, m.second}) {
         const JetColumnInfo* column = nullptr;
-        for (const JetColumnInfo& c : table->columns)
-            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0)
-                column = &c;
+        std::size_t c = 0;
+        for (std::size_t k = 0; k < table->columns.size(); ++k)
+            if (table->columns[k].name.compare(wanted, Qt::CaseInsensitive) == 0) {
+                column = &table->columns[k];
+                c = k;
+            }
         if (!column) {
             QStringList have;
             for (const JetColumnInfo& c : table->columns)
@@ -74,7 +99,8 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
                                          "sunt: %4. Tabelele fișierului sunt: %5.")
                               .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
         }
-        r.request.columns << column->name;
+        r.request.columns << raw[at].columns[c].name;
+        r.shownColumns << column->name;
         r.types.push_back(column->type);
     }
     *declared = table->declaredRows;
@@ -144,6 +170,7 @@ struct Import {
     long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;
+    JetHeader header;
 };
 
 Import importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
@@ -157,11 +184,13 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                                        : QStringLiteral("Fișierul „%1” este protejat cu o parolă; dați-o cu "
                                                         "--password (sau „--password -” ca s-o citesc de la intrare).")
                                              .arg(file)};
-    const std::vector<JetTableInfo> tables = reader.Tables();
+    const std::vector<JetTableInfo> raw = reader.Tables();
+    const int namesPage = options.codePage ? options.codePage : header.codePage ? header.codePage : 1252;
+    const std::vector<JetTableInfo> tables = header.version == 0 ? namesDecoded(raw, namesPage) : raw;
     long long declared[3];
-    std::vector<Resolved> resolved{resolve(file, tables, options.words, "cuvinte", &declared[0]),
-                                   resolve(file, tables, options.chapters, "capitole", &declared[1]),
-                                   resolve(file, tables, options.links, "legături", &declared[2])};
+    std::vector<Resolved> resolved{resolve(file, tables, raw, options.words, "cuvinte", &declared[0]),
+                                   resolve(file, tables, raw, options.chapters, "capitole", &declared[1]),
+                                   resolve(file, tables, raw, options.links, "legături", &declared[2])};
     for (int i = 0; i < 3; ++i) {
         const bool linksTable = i == 2;
         const Resolved& r = resolved[i];
@@ -171,7 +200,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                 continue;
             throw Failure{exitcode::FileProblem,
                           QStringLiteral("În tabela „%1” din fișierul „%2”, câmpul „%3” este de tip %4; %5.")
-                              .arg(r.request.table, file, r.request.columns[k], typeName(r.types[k]),
+                              .arg(r.shown, file, r.shownColumns[k], typeName(r.types[k]),
                                    key ? QStringLiteral("o cheie trebuie să fie un număr întreg: Byte, Integer sau "
                                                         "Long Integer (și AutoNumber)")
                                        : QStringLiteral("textul trebuie să fie de tip Text sau Memo"))};
@@ -180,11 +209,12 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
             throw Failure{exitcode::Refused,
                           QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
                                          "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
-                              .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
+                              .arg(resolved[i].shown, file, Counted(declared[i], "rând", "rânduri"))
                               .arg(kMaxRows)};
     }
 
     Import im;
+    im.header = header;
     StoreWriter writer(storePath);
     const bool jet3 = header.version == 0;
     QString codePageLine = QStringLiteral("texte Unicode");
@@ -198,15 +228,23 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
             int cp = options.codePage ? options.codePage : header.codePage;
             QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
             if (!options.codePage && cp == 1252) {
-                bool romanian = false;
+                CodePageEvidence evidence;
                 for (const JetSide* s : {&im.words, &im.chapters})
                     for (const SourceRow& r : s->rows)
-                        romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
-                if (romanian) {
+                        if (r.text)
+                            evidence.Weigh(*r.text);
+                if (evidence.romanian > evidence.western) {
                     cp = 1250;
-                    why =
-                        QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
-                                       "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+                    why = QStringLiteral("fișierul numește 1252, dar %1 au literele românești ă ș ț scrise în 1250 "
+                                         "(în 1252 s-ar fi citit ã º þ), față de %2 cu litere apusene; "
+                                         "--codepage 1252 le citește altfel")
+                              .arg(Counted(evidence.romanian, "text", "texte"))
+                              .arg(evidence.western);
+                } else if (evidence.romanian + evidence.western > 0) {
+                    why = QStringLiteral("numită de fișier; %1 se citesc firesc în 1252 (Ñ À Ø, Nº), față de %2 "
+                                         "care ar arăta a română în 1250")
+                              .arg(Counted(evidence.western, "text", "texte"))
+                              .arg(evidence.romanian);
                 }
             }
             if (cp == 0)
@@ -289,7 +327,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
     for (const JetSide* s : {&im.words, &im.chapters})
         im.report << QStringLiteral("%1 (tabela „%2”): %3 citite, %4 păstrate, %5 unite cu altele, %6 sărite.")
-                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).request.table)
+                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).shown)
                          .arg(s->rows.size())
                          .arg(s->stored.size())
                          .arg(s->merged)
@@ -338,45 +376,6 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
     PrintOut(out.join(QLatin1Char('\n')));
 }
 
-// A second name for the original, beside it; no existing file is ever replaced.
-QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
-{
-    const QString kind = header.version == 0   ? QStringLiteral("jet3")
-                         : header.version == 1 ? QStringLiteral("jet4")
-                                               : QStringLiteral("ace");
-    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
-    for (int n = 1; n < 1000; ++n) {
-        const QString name =
-            QStringLiteral("%1.original-%2%3%4")
-                .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
-        const QString path = info.absoluteDir().filePath(name);
-        const QByteArray to = QFile::encodeName(path);
-        if (::link(from.constData(), to.constData()) == 0)
-            return path;
-        if (errno == EEXIST)
-            continue;
-        // A file system without hard links: a copy that refuses an existing name.
-        if (QFileInfo::exists(path))
-            continue;
-        if (QFile::copy(info.absoluteFilePath(), path))
-            return path;
-        throw Failure{exitcode::FileProblem,
-                      QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
-                          .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
-    }
-    throw Failure{
-        exitcode::FileProblem,
-        QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 QString ReadJetPassword(const QString& value)
@@ -413,11 +412,12 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
             exitcode::FileProblem,
             QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
     if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
+        || SameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
                                      "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
                           .arg(jet)};
+    RefuseIfHeld(jetInfo);
     PendingStore pending(store, options.force);
     const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
@@ -430,38 +430,49 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
     QElapsedTimer clock;
     clock.start();
     const QFileInfo info(QDir::current(), file);
-    if (!info.exists() || !info.isFile())
-        throw Failure{
-            exitcode::FileProblem,
-            info.isDir()
-                ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
-                : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-    if (!IsJetFile(info.absoluteFilePath())) {
-        try {
-            OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
-        } catch (const Failure& f) {
+    // Twice at most: a conversion that finished while this one waited for the file leaves a Tarvix store.
+    for (int attempt = 0;; ++attempt) {
+        if (!info.exists() || !info.isFile())
             throw Failure{
-                f.code,
-                QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
+                exitcode::FileProblem,
+                info.isDir()
+                    ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
+                    : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
+        if (!IsJetFile(info.absoluteFilePath())) {
+            try {
+                OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
+            } catch (const Failure& f) {
+                throw Failure{f.code, QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2")
+                                          .arg(file, f.message)};
+            }
+            PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
+            return exitcode::Ok;
         }
-        PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
+        const ConversionLock lock(info);
+        if (lock.changed() && attempt == 0)
+            continue;
+        RefuseIfHeld(info);
+        PendingStore pending(file, true);
+        JetImportOptions options;
+        options.password = password;
+        const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
+        const QString original = KeepOriginal(info, im.header);
+        SignalCleanup keep(original);
+        try {
+            const SignalCleanup::Hold hold;
+            pending.MoveIntoPlace();
+            keep.release();
+        } catch (...) {
+            QFile::remove(original);
+            throw;
+        }
+        // Access's lock file spoke of the old file; beside the store it would only mislead.
+        QFile::remove(LockFileOf(info));
+        printReport(im, file, clock.elapsed());
+        PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
+                     .arg(QFileInfo(original).fileName(), info.fileName()));
         return exitcode::Ok;
     }
-    PendingStore pending(file, true);
-    JetImportOptions options;
-    options.password = password;
-    const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
-    const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
-    try {
-        pending.MoveIntoPlace();
-    } catch (...) {
-        QFile::remove(original);
-        throw;
-    }
-    printReport(im, file, clock.elapsed());
-    PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
-                 .arg(QFileInfo(original).fileName(), info.fileName()));
-    return exitcode::Ok;
 }
 
 }  // namespace tarvix::tool
