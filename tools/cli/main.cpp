@@ -75,6 +75,7 @@ Opțiuni:
                 existent nu este suprascris.
   --repair      check repară ce se poate repara fără să piardă un rând.
   -h, --help    arată acest text.
+  -V, --version arată ediția: tarvix-db 1.00.0007.
 
 Opțiunile lui import-mdb (numele se potrivesc fără să conteze literele mari):
   --words TABELĂ:CHEIE:TEXT       implicit tblDictionar:ID_Cuvant:Cuvant
@@ -166,7 +167,7 @@ const Command kCommands[] = {
      }},
 };
 
-Arguments parse(const QStringList& args, bool& help)
+Arguments parse(const QStringList& args, bool& help, bool& version)
 {
     Arguments a;
     bool optionsEnded = false;
@@ -190,6 +191,10 @@ Arguments parse(const QStringList& args, bool& help)
         }
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             help = true;
+            continue;
+        }
+        if (arg == QLatin1String("-V") || arg == QLatin1String("--version")) {
+            version = true;
             continue;
         }
         const QString name = arg.section(QLatin1Char('='), 0, 0);
@@ -250,10 +255,14 @@ Arguments parse(const QStringList& args, bool& help)
 
 int run(const QStringList& args)
 {
-    bool help = false;
-    Arguments a = parse(args, help);
+    bool help = false, version = false;
+    Arguments a = parse(args, help, version);
     if (help) {
         PrintOut(QString::fromUtf8(kHelp).trimmed());
+        return exitcode::Ok;
+    }
+    if (version) {
+        PrintOut(QStringLiteral("tarvix-db " TARVIX_EDITION));
         return exitcode::Ok;
     }
     if (a.positional.isEmpty())

@@ -1,9 +1,8 @@
 // index: every word in Romanian order with its chapters, as text, HTML or LaTeX.
 #include "tools/commands/Index.h"
-#include "tools/formats/IndexWriters.h"
 #include "tools/cli/StoreTool.h"
-
-#include "platform/text/Collation.h"
+#include "tools/formats/IndexText.h"
+#include "tools/formats/IndexWriters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,15 +29,16 @@ struct Contents {
     long long orphans = 0;  // link rows naming a word or chapter that is not there
 };
 
-std::vector<int> romanianOrder(const QStringList& texts)
+// The printed order; texts that differ only in how a number is written ("02", "2") keep their store order.
+std::vector<int> printedOrder(const QStringList& texts)
 {
     std::vector<QByteArray> keys;
     keys.reserve(static_cast<std::size_t>(texts.size()));
     for (const QString& t : texts)
-        keys.push_back(RomanianSortKey(t));
+        keys.push_back(PrintedSortKey(t));
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
     return order;
 }
 
@@ -56,16 +56,16 @@ Contents read(Database& db)
         const qint64 kind = r[0].ToInt64();
         if (kind == 0) {
             wordAt.insert(r[1].ToInt64(), static_cast<int>(c.words.size()));
-            c.words << r[2].ToText();
+            c.words << PrintedText(r[2].ToText());
         } else if (kind == 1) {
             chapterAt.insert(r[1].ToInt64(), static_cast<int>(c.chapters.size()));
-            c.chapters << r[2].ToText();
+            c.chapters << PrintedText(r[2].ToText());
         } else {
             groups.emplace_back(wordAt.value(r[1].ToInt64(), -1), r[2].ToText());
         }
     }
-    c.wordOrder = romanianOrder(c.words);
-    c.chapterOrder = romanianOrder(c.chapters);
+    c.wordOrder = printedOrder(c.words);
+    c.chapterOrder = printedOrder(c.chapters);
     std::vector<int> rank(c.chapterOrder.size());
     for (std::size_t i = 0; i < c.chapterOrder.size(); ++i)
         rank[static_cast<std::size_t>(c.chapterOrder[i])] = static_cast<int>(i);

@@ -46,7 +46,7 @@ public:
     void end(QByteArray&) const override {}
 };
 
-// Print style: two columns, an entry never split across a column or a page.
+// One column on a screen, read from top to bottom; two in print, an entry never split across a column or a page.
 const char* const kHtmlHead = R"(<!DOCTYPE html>
 <html lang="ro">
 <head>
@@ -65,7 +65,6 @@ dd { margin: 0 0 0 1.5em; text-indent: -0.5em; padding-left: 0.5em; }
 ul.fara-capitole { list-style: none; margin: 0; padding: 0; }
 ul.fara-capitole li { break-inside: avoid; page-break-inside: avoid; }
 .nota { margin-top: 1.5em; font-size: 0.9em; }
-@media screen and (min-width: 40em) { .index, ul.fara-capitole { column-count: 2; column-gap: 3em; } }
 @media print {
   @page { size: A4; margin: 2cm 1.8cm; }
   body { font-size: 10pt; max-width: none; margin: 0; padding: 0; }
@@ -124,13 +123,21 @@ public:
 
 class TexWriter final : public IndexWriter {
 public:
+    static constexpr int kBreakEvery = 12;
+
     QByteArray escape(const QString& text) const override
     {
         QByteArray out;
         const QByteArray utf8 = text.toUtf8();
         out.reserve(utf8.size() + 8);
+        int run = 0;  // characters since the last blank
         for (qsizetype i = 0; i < utf8.size(); ++i) {
             const char ch = utf8[i];
+            const bool starts = (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+            run = ch == ' ' ? 0 : run + (starts ? 1 : 0);
+            // A word too long for a column may break, without a hyphen, every few letters.
+            if (starts && run > 1 && run % kBreakEvery == 1)
+                out += "\\penalty5000{}";
             switch (ch) {
             case '&':
             case '%':
@@ -167,9 +174,11 @@ public:
     }
     void begin(QByteArray& out) const override
     {
+        // Titles in capitals are not hyphenated; lines are ragged, so none runs into the gutter.
         out += "% Indexul scris de tarvix-db: se include cu \\input într-un document LaTeX cu\n"
-               "% \\usepackage[T1]{fontenc} și \\usepackage[romanian]{babel}.\n"
-               "\\begin{theindex}\n";
+               "% \\usepackage[T1]{fontenc}, \\usepackage{lmodern} și \\usepackage[romanian]{babel}.\n"
+               "\\begin{theindex}\n"
+               "\\raggedright\\hyphenpenalty=10000 \\exhyphenpenalty=10000 \\emergencystretch=2em\n";
     }
     void empty(QByteArray& out) const override { out += QByteArray("  \\textit{") + kNothingLinked + "}\n"; }
     void group(QByteArray& out, const QString& heading, bool first) const override
@@ -178,7 +187,8 @@ public:
             out += "\n  \\indexspace\n";
         out += "  {\\bfseries " + escape(heading) + "}\\nopagebreak\n";
     }
-    void word(QByteArray& out, const QByteArray& word) const override { out += "  \\item " + word + '\n'; }
+    // A headword never ends a column: it stays with its first chapter.
+    void word(QByteArray& out, const QByteArray& word) const override { out += "  \\item " + word + "\\nopagebreak\n"; }
     QByteArray chapterLine(const QByteArray& chapter) const override { return "    \\subitem " + chapter + '\n'; }
     void endWord(QByteArray&) const override {}
     void endIndex(QByteArray&) const override {}

@@ -55,6 +55,15 @@ std::vector<JetTableInfo> namesDecoded(std::vector<JetTableInfo> tables, int cod
     return tables;
 }
 
+// A dictionary kept under other names is read by naming them.
+QString mappingHint(const QString& file)
+{
+    return QStringLiteral(" Dacă dicționarul are tabelele sau câmpurile sub alte nume, numiți-le: tarvix-db import-mdb "
+                          "--words TABELĂ:CHEIE:TEXT --chapters TABELĂ:CHEIE:TEXT --links TABELĂ:CUVÂNT:CAPITOL "
+                          "„%1” FIȘIER-NOU.")
+        .arg(file);
+}
+
 QString tableList(const std::vector<JetTableInfo>& tables)
 {
     QStringList names;
@@ -78,7 +87,8 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
     if (!table)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
-                          .arg(file, m.table, QString::fromUtf8(what), tableList(tables))};
+                              .arg(file, m.table, QString::fromUtf8(what), tableList(tables))
+                          + mappingHint(file)};
     Resolved r;
     r.request.table = raw[at].name;
     r.shown = table->name;
@@ -97,7 +107,8 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
             throw Failure{exitcode::FileProblem,
                           QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
                                          "sunt: %4. Tabelele fișierului sunt: %5.")
-                              .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))};
+                                  .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))
+                              + mappingHint(file)};
         }
         r.request.columns << raw[at].columns[c].name;
         r.shownColumns << column->name;
