@@ -678,13 +678,19 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
     Table sys;
     sys.name = QStringLiteral("MSysObjects");
     sys.system = true;
-    sys.columns = {
-        MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),      MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
-        MakeColumn(QStringLiteral("Name"), TextType, 128, f_), MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
-        MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_)};
+    sys.columns = {MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("Name"), TextType, 128, f_),
+                   MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
+                   MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_),
+                   MakeColumn(QStringLiteral("Database"), TextType, 255, f_),
+                   MakeColumn(QStringLiteral("ForeignName"), TextType, 128, f_)};
     sys.rows = &catalog;
     tables.push_back(std::move(sys));
     for (const JetTable& g : given) {
+        if (!g.linkedTo.isEmpty())
+            continue;
         if (g.columns.empty())
             throw std::invalid_argument("table " + g.name.toStdString() + " has no columns");
         if (g.columns.size() > 255)
@@ -714,8 +720,15 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
     const qint32 tablesFolder = 0x0F000001;
     for (const Table& t : tables)
         catalog.push_back({{JetValue(qint32(t.tdefPage)), JetValue(tablesFolder), JetValue(t.name), JetValue(qint32(1)),
-                            JetValue(qint32(t.system ? 0x80000002u : 0u)), std::nullopt},
+                            JetValue(qint32(t.system ? 0x80000002u : 0u)), std::nullopt, std::nullopt, std::nullopt},
                            false});
+    // A table of a split database: a catalog entry of type 6 naming the back-end file and the table there.
+    qint32 linkedId = 0x0F000100;
+    for (const JetTable& g : given)
+        if (!g.linkedTo.isEmpty())
+            catalog.push_back({{JetValue(linkedId++), JetValue(tablesFolder), JetValue(g.name), JetValue(qint32(6)),
+                                JetValue(qint32(0)), std::nullopt, JetValue(g.linkedTo), JetValue(g.name)},
+                               false});
 
     for (Table& t : tables)
         writeData(t);

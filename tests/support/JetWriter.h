@@ -32,6 +32,7 @@ struct JetTable {
     QString name;
     std::vector<JetColumn> columns;
     std::vector<JetRow> rows;
+    QString linkedTo;  // a split database's table: only a link to the back-end file named here, no columns or rows
 };
 
 struct JetOptions {
@@ -42,9 +43,8 @@ struct JetOptions {
     int columnCodePage = 0;     // Jet 3: if non-zero, written in the columns instead (to test a header/column mismatch)
     int textCodePage = 0;       // Jet 3: if non-zero, texts are encoded with it instead (bytes the header misnames)
     bool compressText = false;  // Jet 4: write texts with Unicode compression (0xFF 0xFE ...) where possible
-    bool forceReferenceMaps = false;
-    QString password;  // the database password, as Access 97 (20 bytes) or 2000-2003 (20 letters) keeps it  //
-                       // reference usage maps (0x05 pages) even for tables an inline map would cover
+    bool forceReferenceMaps = false;  // reference usage maps (0x05 pages) even for tables an inline map would cover
+    QString password;  // the database password, as Access 97 (20 bytes) or 2000-2003 (20 letters) keeps it
 };
 
 // Throws std::invalid_argument for a value of the wrong kind, a text too long or not in the code page.

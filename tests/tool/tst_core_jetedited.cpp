@@ -82,6 +82,7 @@ private slots:
     void slowReaderIsNotDamage();
     void stalledReaderSaidToBeSlow();
     void refusalsExplained();
+    void splitDatabaseNamesItsBackEnd();
 };
 
 void JetEditedTest::movedRowsReadAtTheirNewPlace_data()
@@ -237,6 +238,23 @@ void JetEditedTest::refusalsExplained()
     QCOMPARE(d.code, 3);
     QVERIFY2(d.err.contains("de tip Double; o cheie trebuie să fie un număr întreg: Byte, Integer sau Long Integer"),
              qPrintable(d.err));
+}
+
+void JetEditedTest::splitDatabaseNamesItsBackEnd()
+{
+    // A front end: forms and queries here, the tables linked to the file that holds them.
+    QTemporaryDir dir;
+    std::vector<JetTable> front{{QStringLiteral("Setari"), {{QStringLiteral("Cheie"), JetColumn::Long}}, {}, {}}};
+    for (const char* name : {"tblDictionar", "tblCapitol", "tblLegatura"})
+        front.push_back({QString::fromLatin1(name), {}, {}, QStringLiteral("\\\\server\\date\\Dictionar_be.mdb")});
+    for (const int v : {3, 4}) {
+        WriteJetFile(dir.filePath("Dictionar.mdb"), front, version(v));
+        const Run r = tool(dir.path(), {"convert", "Dictionar.mdb"});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("este doar o legătură către fișierul „\\\\server\\date\\Dictionar_be.mdb”")
+                     && r.err.contains("baza de date este împărțită"),
+                 qPrintable(r.err));
+    }
 }
 
 QTEST_GUILESS_MAIN(JetEditedTest)

@@ -75,8 +75,16 @@ QString tableList(const std::vector<JetTableInfo>& tables)
 // The file's own spelling of a mapping, its columns' types, and its declared rows.
 // tables: names as the user reads them; raw: as the reader spells them, for the request.
 Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const std::vector<JetTableInfo>& raw,
-                 const JetMapping& m, const char* what, long long* declared)
+                 const std::vector<std::pair<QString, QString>>& linked, const JetMapping& m, const char* what,
+                 long long* declared)
 {
+    for (const auto& [name, backEnd] : linked)
+        if (name.compare(m.table, Qt::CaseInsensitive) == 0)
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("În fișierul „%1”, tabela „%2” (pentru %3) este doar o legătură către "
+                                         "fișierul „%4”: baza de date este împărțită, iar datele sunt acolo. "
+                                         "Aduceți fișierul „%4”, nu pe acesta.")
+                              .arg(file, name, QString::fromUtf8(what), backEnd)};
     const JetTableInfo* table = nullptr;
     std::size_t at = 0;
     for (std::size_t i = 0; i < tables.size(); ++i)
@@ -199,9 +207,10 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     const int namesPage = options.codePage ? options.codePage : header.codePage ? header.codePage : 1252;
     const std::vector<JetTableInfo> tables = header.version == 0 ? namesDecoded(raw, namesPage) : raw;
     long long declared[3];
-    std::vector<Resolved> resolved{resolve(file, tables, raw, options.words, "cuvinte", &declared[0]),
-                                   resolve(file, tables, raw, options.chapters, "capitole", &declared[1]),
-                                   resolve(file, tables, raw, options.links, "legături", &declared[2])};
+    const auto& linked = reader.LinkedTables();
+    std::vector<Resolved> resolved{resolve(file, tables, raw, linked, options.words, "cuvinte", &declared[0]),
+                                   resolve(file, tables, raw, linked, options.chapters, "capitole", &declared[1]),
+                                   resolve(file, tables, raw, linked, options.links, "legături", &declared[2])};
     for (int i = 0; i < 3; ++i) {
         const bool linksTable = i == 2;
         const Resolved& r = resolved[i];

@@ -4,6 +4,7 @@
 //   C name type            one of its columns (libmdb's type number)
 //   R value value ...      a row: "\N" is null, "\?" a text that cannot be decoded; \\ \t \n \r are escaped
 //   E read declared        the end of a table's rows
+//   K name file            a table linked to another file (a split database)
 //   X message              the reader could not go on
 //   Z                      the end; output cut before it is a failure
 #pragma once
@@ -56,6 +57,7 @@ public:
     std::function<void(const JetTableInfo&)> onTable;
     std::function<void(const std::vector<JetField>&)> onRow;
     std::function<void(long long read, long long declared)> onTableEnd;
+    std::function<void(const QString& name, const QString& file)> onLinked;
 
     // Takes output as it comes; throws JetProtocolError on anything malformed.
     void feed(const char* data, std::size_t size);

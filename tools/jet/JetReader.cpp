@@ -232,6 +232,8 @@ std::vector<JetTableInfo> JetReader::Tables()
     std::vector<JetTableInfo> tables;
     JetOutputParser parser;
     parser.onTable = [&](const JetTableInfo& t) { tables.push_back(t); };
+    linked_.clear();
+    parser.onLinked = [&](const QString& name, const QString& file) { linked_.emplace_back(name, file); };
     run({QStringLiteral("list"), path_}, parser);
     return tables;
 }

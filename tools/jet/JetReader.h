@@ -21,6 +21,8 @@ public:
     const JetHeader& header() const { return header_; }
     // The user tables with their columns.
     std::vector<JetTableInfo> Tables();
+    // After Tables: the tables linked to other files (a split database), with the file each lives in.
+    const std::vector<std::pair<QString, QString>>& LinkedTables() const { return linked_; }
 
     struct Request {
         QString table;  // as the file spells it
@@ -38,6 +40,7 @@ private:
     QString path_;
     JetHeader header_;
     qint64 size_ = 0;
+    std::vector<std::pair<QString, QString>> linked_;
 };
 
 }  // namespace tarvix::tool

@@ -59,6 +59,48 @@ std::vector<MdbColumn*> allColumns(MdbTableDef* table)
     return out;
 }
 
+// The tables of a split database that live in another file: their names and that file.
+void linkedTables(MdbHandle* mdb)
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;  // the catalog's own definition is always on page 2
+    std::strcpy(entry.object_name, "MSysObjects");
+    MdbTableDef* table = mdb_read_table(&entry);
+    if (!table)
+        return;
+    if (!mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        return;
+    }
+    const std::vector<MdbColumn*> all = allColumns(table);
+    std::size_t name = all.size(), type = all.size(), database = all.size();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string n = all[i]->name;
+        if (n == "Name")
+            name = i;
+        else if (n == "Type")
+            type = i;
+        else if (n == "Database")
+            database = i;
+    }
+    if (name < all.size() && type < all.size() && database < all.size()) {
+        JetRows rows(table);
+        std::vector<MdbField> fields;
+        try {
+            // Type 6: a table linked to another Access file.
+            while (rows.Next(fields))
+                if (rows.Value(*all[type], fields[type]) == "6")
+                    put("K\t" + rows.Value(*all[name], fields[name]) + '\t'
+                        + rows.Value(*all[database], fields[database]) + '\n');
+        } catch (const JetRowsDamaged&) {
+            // The tables themselves are what matters; a catalog that cannot be read further names no more links.
+        }
+    }
+    mdb_free_tabledef(table);
+}
+
 int list(MdbHandle* mdb)
 {
     if (!mdb_read_catalog(mdb, MDB_TABLE))
@@ -78,6 +120,7 @@ int list(MdbHandle* mdb)
         put("E\t0\t0\n");
         mdb_free_tabledef(table);
     }
+    linkedTables(mdb);
     put("Z\n");
     return 0;
 }
