@@ -1,8 +1,9 @@
 // create and sample: an empty store, or one with the sample textbook.
-#include "tools/cli/Commands.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/commands/SampleData.h"
-#include "tools/cli/StoreTool.h"
+#include "tools/base/PendingStore.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
+#include "tools/commands/Sample.h"
 
 #include "store/Schema.h"
 
@@ -43,6 +44,17 @@ int RunCreate(const QString& file, bool force, bool sample)
     else
         PrintOut(QStringLiteral("Am făcut baza de date goală „%1”.").arg(file));
     return exitcode::Ok;
+}
+
+Command CreateCommand()
+{
+    return {
+        QStringLiteral("create"),
+        {QStringLiteral("FIȘIER")},
+        QStringLiteral("un FIȘIER"),
+        {QStringLiteral("face o bază de date nouă, goală.")},
+        {{QStringLiteral("force"), QLatin1Char('f'), {}, {QStringLiteral("înlocuiește un FIȘIER care există deja.")}}},
+        [](const Invocation& in) { return RunCreate(in.positional[0], in.has(QStringLiteral("force")), false); }};
 }
 
 }  // namespace tarvix::tool

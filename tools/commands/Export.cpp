@@ -1,8 +1,9 @@
 // export: the three tables as CSV files a person can read and edit, links
 // written as the texts of their word and chapter.
-#include "tools/cli/Commands.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/formats/Csv.h"
-#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -128,6 +129,26 @@ int RunExport(const QString& file, const QString& dir, bool force)
                       Counted(static_cast<long long>(chapters.size()), "capitol", "capitole"), QLatin1String(kLinksCsv),
                       Counted(static_cast<long long>(links.size()), "legătură", "legături")));
     return exitcode::Ok;
+}
+
+Command ExportCommand()
+{
+    return {QStringLiteral("export"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("DOSAR")},
+            QStringLiteral("un FIȘIER și un DOSAR"),
+            {QStringLiteral("scrie tabelele în DOSAR (îl face dacă lipsește), ca"),
+             QStringLiteral("fișiere CSV în UTF-8, fiecare cu un rând de antet:"),
+             QStringLiteral("  cuvinte.csv   Cuvant"), QStringLiteral("  capitole.csv  Capitol"),
+             QStringLiteral("  legaturi.csv  Cuvant,Capitol (textele cuvântului"),
+             QStringLiteral("                și capitolului legate)")},
+            {{QStringLiteral("force"),
+              QLatin1Char('f'),
+              {},
+              {QStringLiteral("înlocuiește fișierele CSV care există deja în DOSAR.")}}},
+            [](const Invocation& in) {
+                return RunExport(in.positional[0], in.positional[1], in.has(QStringLiteral("force")));
+            },
+            {1}};
 }
 
 }  // namespace tarvix::tool

@@ -1,7 +1,8 @@
 // import: the three CSV files export writes, added to a store all or nothing.
-#include "tools/cli/Commands.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/formats/Csv.h"
-#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -321,6 +322,21 @@ int RunImport(const QString& file, const QString& dir)
                       Counted(im.content.chapters.size(), "capitol", "capitole"),
                       Counted(static_cast<long long>(im.content.links.size()), "legătură", "legături")));
     return exitcode::Ok;
+}
+
+Command ImportCommand()
+{
+    return {QStringLiteral("import"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("DOSAR")},
+            QStringLiteral("un FIȘIER și un DOSAR"),
+            {QStringLiteral("adaugă în baza de date cuvintele, capitolele și"),
+             QStringLiteral("legăturile din cele trei fișiere CSV din DOSAR: totul"),
+             QStringLiteral("sau nimic. Un rând greșit sau o dublură oprește tot"),
+             QStringLiteral("importul, iar fiecare problemă este arătată cu"),
+             QStringLiteral("fișierul și numărul liniei.")},
+            {},
+            [](const Invocation& in) { return RunImport(in.positional[0], in.positional[1]); },
+            {1}};
 }
 
 }  // namespace tarvix::tool

@@ -1,7 +1,7 @@
 #include "tools/jet/JetFileGuard.h"
 
-#include "tools/cli/StoreTool.h"
-#include "tools/commands/PendingStore.h"
+#include "tools/base/PendingStore.h"
+#include "tools/base/StoreTool.h"
 
 #include <QDir>
 #include <QFile>

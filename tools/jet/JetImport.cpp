@@ -3,11 +3,8 @@
 // links following, links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
-#include "tools/cli/StoreTool.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/commands/SignalCleanup.h"
+#include "tools/base/StoreTool.h"
 #include "tools/jet/CodePage.h"
-#include "tools/jet/JetFileGuard.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
 #include "tools/jet/StoreWriter.h"
@@ -182,17 +179,7 @@ std::optional<qint32> keyOf(const JetField& f)
     return static_cast<qint32>(v);
 }
 
-// What was read and stored, for the report.
-struct Import {
-    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
-    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
-    long long linksRead = 0, linksStored = 0, linksRepeated = 0;
-    QStringList dropped;
-    QStringList report;
-    JetHeader header;
-};
-
-Import importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
+JetImported importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
 {
     const QString file = QFileInfo(jetPath).fileName();
     JetReader reader(jetPath);
@@ -233,7 +220,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                               .arg(kMaxRows)};
     }
 
-    Import im;
+    JetImported im;
     im.header = header;
     StoreWriter writer(storePath);
     const bool jet3 = header.version == 0;
@@ -355,9 +342,10 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     return im;
 }
 
-// Engine failures while writing name the file that was being made.
-Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
-                    const QString& storeName)
+}  // namespace
+
+JetImported ImportJet(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
+                      const QString& storeName)
 {
     try {
         return importInto(jetPath, options, storePath);
@@ -367,7 +355,20 @@ Import importOrFail(const QString& jetPath, const JetImportOptions& options, con
     }
 }
 
-void printReport(const Import& im, const QString& storeName, qint64 ms)
+QString ReadJetPassword(const QString& value)
+{
+    if (value != QLatin1String("-"))
+        return value;
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw Failure{exitcode::BadArguments, QStringLiteral("parola nu poate fi citită de la intrare.")};
+    QByteArray line = in.readLine(1024);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+QString JetImportReport(const JetImported& im, const QString& storeName, qint64 ms)
 {
     QStringList out = im.report;
     out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
@@ -393,106 +394,7 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
     }
     out << QStringLiteral("Am făcut baza de date „%1” în %2 s.")
                .arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
-    PrintOut(out.join(QLatin1Char('\n')));
-}
-
-}  // namespace
-
-QString ReadJetPassword(const QString& value)
-{
-    if (value != QLatin1String("-"))
-        return value;
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly))
-        throw Failure{exitcode::BadArguments, QStringLiteral("parola nu poate fi citită de la intrare.")};
-    QByteArray line = in.readLine(1024);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return QString::fromUtf8(line);
-}
-
-JetMapping ParseJetMapping(const QString& option, const QString& value)
-{
-    const QStringList parts = value.split(QLatin1Char(':'));
-    if (parts.size() != 3
-        || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
-        throw Failure{exitcode::BadArguments,
-                      QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
-    return {parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed()};
-}
-
-int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const QFileInfo jetInfo(QDir::current(), jet);
-    const QFileInfo storeInfo(QDir::current(), store);
-    if (!jetInfo.exists())
-        throw Failure{
-            exitcode::FileProblem,
-            QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
-    if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || SameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
-        throw Failure{exitcode::BadArguments,
-                      QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
-                                     "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
-                          .arg(jet)};
-    RefuseIfHeld(jetInfo);
-    PendingStore pending(store, options.force);
-    const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
-    pending.MoveIntoPlace();
-    printReport(im, store, clock.elapsed());
-    return exitcode::Ok;
-}
-
-int RunConvert(const QString& file, const std::optional<QString>& password)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const QFileInfo info(QDir::current(), file);
-    // Twice at most: a conversion that finished while this one waited for the file leaves a Tarvix store.
-    for (int attempt = 0;; ++attempt) {
-        if (!info.exists() || !info.isFile())
-            throw Failure{
-                exitcode::FileProblem,
-                info.isDir()
-                    ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
-                    : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-        if (!IsJetFile(info.absoluteFilePath())) {
-            try {
-                OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
-            } catch (const Failure& f) {
-                throw Failure{f.code, QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2")
-                                          .arg(file, f.message)};
-            }
-            PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
-            return exitcode::Ok;
-        }
-        const ConversionLock lock(info);
-        if (lock.changed() && attempt == 0)
-            continue;
-        RefuseIfHeld(info);
-        PendingStore pending(file, true);
-        JetImportOptions options;
-        options.password = password;
-        const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
-        const QString original = KeepOriginal(info, im.header);
-        SignalCleanup keep(original);
-        try {
-            const SignalCleanup::Hold hold;
-            pending.MoveIntoPlace();
-            keep.release();
-        } catch (...) {
-            QFile::remove(original);
-            throw;
-        }
-        // Access's lock file spoke of the old file; beside the store it would only mislead.
-        QFile::remove(LockFileOf(info));
-        printReport(im, file, clock.elapsed());
-        PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
-                     .arg(QFileInfo(original).fileName(), info.fileName()));
-        return exitcode::Ok;
-    }
+    return out.join(QLatin1Char('\n'));
 }
 
 }  // namespace tarvix::tool

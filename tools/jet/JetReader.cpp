@@ -1,6 +1,6 @@
 #include "tools/jet/JetReader.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 #include "tools/jet/JetReaderChild.h"
 
 #include <QCoreApplication>

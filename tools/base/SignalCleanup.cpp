@@ -1,4 +1,4 @@
-#include "tools/commands/SignalCleanup.h"
+#include "tools/base/SignalCleanup.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "tools/commands/PendingStore.h"
+#include "tools/base/PendingStore.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // never leaves the user without the old file before the new one is ready.
 #pragma once
 
-#include "tools/commands/SignalCleanup.h"
+#include "tools/base/SignalCleanup.h"
 
 #include <QFileInfo>
 #include <QString>
