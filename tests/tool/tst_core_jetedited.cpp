@@ -83,6 +83,8 @@ private slots:
     void stalledReaderSaidToBeSlow();
     void refusalsExplained();
     void splitDatabaseNamesItsBackEnd();
+    void codePageOnTheEvidenceOfAllTexts_data();
+    void codePageOnTheEvidenceOfAllTexts();
 };
 
 void JetEditedTest::movedRowsReadAtTheirNewPlace_data()
@@ -113,6 +115,8 @@ void JetEditedTest::editedSamples_data()
     QTest::newRow("moved twice and three times") << "sample-move-twice-jet4.mdb" << QStringList();
     QTest::newRow("emoji and mathematical letters") << "sample-astral-jet4.mdb" << QStringList();
     QTest::newRow("password") << "sample-password-jet4.mdb" << QStringList{"--password", "Biologie7"};
+    QTest::newRow("Jet 3, Western words in code page 1252") << "sample-cp1252-jet3.mdb" << QStringList();
+    QTest::newRow("Jet 3, Romanian table and field names") << "sample-ro-names-jet3.mdb" << QStringList();
 }
 
 void JetEditedTest::editedSamples()
@@ -255,6 +259,47 @@ void JetEditedTest::splitDatabaseNamesItsBackEnd()
                      && r.err.contains("baza de date este împărțită"),
                  qPrintable(r.err));
     }
+}
+
+void JetEditedTest::codePageOnTheEvidenceOfAllTexts_data()
+{
+    QTest::addColumn<int>("written");  // the code page the texts are in; the header always names 1252
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("reported");
+    QTest::newRow("Western, with one ã, º and ª")
+        << 1252 << QStringList{"España", "Nº 2", "1ª edição", "São Paulo", "Crème", "Smørrebrød"}
+        << "pagina de cod 1252 (numită de fișier; 5 texte se citesc firesc în 1252";
+    QTest::newRow("Romanian written in 1250") << 1250 << QStringList{"mărime", "şcoală", "ţară", "Nr. 2"}
+                                              << "pagina de cod 1250 (fișierul numește 1252, dar 3 texte";
+}
+
+void JetEditedTest::codePageOnTheEvidenceOfAllTexts()
+{
+    QFETCH(int, written);
+    QFETCH(QStringList, words);
+    QFETCH(QString, reported);
+    QTemporaryDir dir;
+    JetOptions o = version(3);
+    o.codePage = 1252;
+    o.textCodePage = written;
+    std::vector<std::pair<qint32, JetValue>> rows;
+    for (const QString& w : words)
+        rows.emplace_back(qint32(rows.size() + 1), JetValue(w));
+    WriteJetFile(dir.filePath("vechi.mdb"), DictionaryTables(rows, {{1, QStringLiteral("Capitol")}}, {}), o);
+    const Run r = tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.out.contains(reported), qPrintable(r.out));
+    QStringList expected{"C CAPITOL"};
+    for (const QString& w : words)
+        expected << "W "
+                        + JetReadBack(w, o)
+                              .toUpper()
+                              .replace(QChar(0x015E), QChar(0x0218))
+                              .replace(QChar(0x0162), QChar(0x021A));
+    expected.sort();
+    QStringList got = contentOf(dir.filePath("Dictionar.mdb"));
+    got.sort();
+    QCOMPARE(got, expected);
 }
 
 QTEST_GUILESS_MAIN(JetEditedTest)
