@@ -2,6 +2,7 @@
 
 #include "platform/engine/Connection.h"
 #include "platform/engine/ErrorNumbers.h"
+#include "platform/engine/StoreFile.h"
 #include "platform/engine/TextRules.h"
 
 #include <QDir>
@@ -17,17 +18,13 @@ using detail::Connection;
 
 namespace {
 
-QString describeFolder(const QFileInfo& info)
-{
-    return QDir::toNativeSeparators(info.absolutePath());
-}
-
-std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
+std::shared_ptr<Connection> openConnection(const StoreFile& file, int flags)
 {
     auto conn = std::make_shared<Connection>();
-    conn->path = info.absoluteFilePath();
+    conn->path = QDir(file.Folder()).filePath(file.FileName());
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(conn->path).constData(), &raw, flags, nullptr);
+    // The name as given: a relative one stays good in a folder whose name is not UTF-8.
+    const int rc = sqlite3_open_v2(file.Name().constData(), &raw, flags, nullptr);
     conn->db.reset(raw);
     if (rc != SQLITE_OK)
         conn->fail(rc);
@@ -51,70 +48,48 @@ bool IsJetFile(const QString& path)
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readOnly)
 {
-    const QFileInfo info(QDir::current(), name);
-    // A first run meets this: say how to make the store, not only that it is missing.
-    if (!info.exists())
-        throw EngineError(err::FileNotFound,
-                          // Each command on a line of its own, whole, ready to be copied into a terminal.
-                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.\nÎntr-un terminal deschis în "
-                                         "acest dosar, comanda\ntarvix-db create %1\nface o bază de date goală, "
-                                         "iar comanda\ntarvix-db sample %1\nuna cu dicționarul de exemplu.")
-                              .arg(info.fileName(), describeFolder(info)));
-    if (info.isDir())
-        throw EngineError(err::CannotOpen, QStringLiteral("„%1” din dosarul „%2” este un dosar, nu un fișier; baza de "
-                                                          "date este un fișier cu acest nume.")
-                                               .arg(info.fileName(), describeFolder(info)));
-    // A pipe would block the first read and a device read without end.
-    if (!info.isFile())
-        throw EngineError(err::CannotOpen, QStringLiteral("„%1” din dosarul „%2” nu este un fișier obișnuit, ci o "
-                                                          "conductă, un dispozitiv sau un soclu; baza de date este un "
-                                                          "fișier obișnuit.")
-                                               .arg(info.fileName(), describeFolder(info)));
-    if (!info.isReadable())
-        throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
-                                                          "lipsește permisiunea.")
-                                               .arg(info.fileName(), describeFolder(info)));
+    const StoreFile file(name);
+    file.CheckReadable();
+    const QString full = QFile::decodeName(file.Target());
     // An old dictionary is the likeliest foreign file to meet under this name.
-    if (IsJetFile(info.absoluteFilePath()) && !(OnJetFile && OnJetFile(info.absoluteFilePath())))
+    if (IsJetFile(name) && !(OnJetFile && OnJetFile(full)))
         throw EngineError(err::NotAStore,
                           QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai "
                                          "veche, nu una Tarvix. Datele lui se pot aduce cu comanda "
                                          "„tarvix-db convert %1”, care păstrează originalul alături.")
-                              .arg(info.fileName(), describeFolder(info)));
-    // The program writes; finding out only at the first save would lose the user's typing.
-    if (!readOnly && (!info.isWritable() || ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0))
-        throw EngineError(err::ReadOnly,
-                          QStringLiteral("Fișierul „%1” sau dosarul „%2” poate fi doar citit; Tarvix are "
-                                         "nevoie să scrie în ele.")
-                              .arg(info.fileName(), describeFolder(info)));
+                              .arg(file.FileName(), file.Folder()));
+    if (!readOnly)
+        file.CheckWritable();
+    file.SettleJournal(!readOnly);
     // One thread uses a connection, so SQLite need not lock around every call.
     std::shared_ptr<Connection> conn =
-        openConnection(info, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
+        openConnection(file, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
     try {
         conn->loadSchema();
     } catch (const EngineError& e) {
         if (e.Number() == err::NotAStore)
             throw EngineError(err::NotAStore, QStringLiteral("Fișierul „%1” din dosarul „%2” nu este o bază de date "
                                                              "Tarvix.")
-                                                  .arg(info.fileName(), describeFolder(info)));
+                                                  .arg(file.FileName(), file.Folder()));
         throw;
     }
     if (!readOnly && sqlite3_db_readonly(conn->db.get(), "main") == 1)
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” poate fi doar citit; Tarvix are nevoie să scrie "
                                                         "în el.")
-                                             .arg(info.fileName()));
+                                             .arg(file.FileName()));
     return std::unique_ptr<Database>(new Database(std::move(conn)));
 }
 
 std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
 {
-    const QFileInfo info(QDir::current(), name);
-    if (info.exists())
+    const StoreFile file(name);
+    file.CheckNew();
+    if (file.Exists())
         throw EngineError(
             err::AlreadyExists,
-            QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
+            QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.").arg(file.FileName(), file.Folder()));
     std::shared_ptr<Connection> conn =
-        openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+        openConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     conn->exec("PRAGMA journal_mode = DELETE");
     conn->loadSchema();
     return std::unique_ptr<Database>(new Database(std::move(conn)));

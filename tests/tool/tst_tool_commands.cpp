@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +47,7 @@ private slots:
     void sampleRoundTrip();
     void indexInEveryFormat();
     void importMdb();
+    void readerThatCannotStart();
     void optionOfAnotherCommand_data();
     void optionOfAnotherCommand();
     void optionValues_data();
@@ -106,6 +108,18 @@ void CommandsTest::importMdb()
     QStringList content = contentOf(dir.filePath("nou.mdb"));
     content.sort();
     QCOMPARE(content, QStringList({"C FRUCTE", "L MĂR / FRUCTE", "L PARĂ / FRUCTE", "W MĂR", "W PARĂ"}));
+}
+
+void CommandsTest::readerThatCannotStart()
+{
+    QTemporaryDir dir;
+    WriteJetFile(dir.filePath("vechi.mdb"), DictionaryTables({{1, QStringLiteral("MĂR")}}, {}, {}), JetOptions{});
+    qputenv("TARVIX_JET_READER", QFile::encodeName(dir.filePath("nu-există")));
+    const Said s = run(dir, {"import-mdb", "vechi.mdb", "nou.mdb"});
+    qputenv("TARVIX_JET_READER", TARVIX_DB_TOOL);
+    QCOMPARE(s.code, 5);
+    QVERIFY2(s.err.contains(QStringLiteral("Cititorul de fișiere Access nu a pornit")), qPrintable(s.err));
+    QVERIFY(!QFileInfo::exists(dir.filePath("nou.mdb")));
 }
 
 void CommandsTest::optionOfAnotherCommand_data()

@@ -186,8 +186,19 @@ private slots:
             QVERIFY(!editor.Text1.Locked());
             QVERIFY(!box->state().readOnly);
             QVERIFY(box->state().editable);
+            // Its text read and edited through the screen reader's interfaces.
+            tarvix::test::type(editor.Text1.widget(), QStringLiteral("ab"));
+            QAccessibleTextInterface* text = box->textInterface();
+            QVERIFY(text);
+            QCOMPARE(text->characterCount(), 2);
+            QCOMPARE(text->text(0, 2), QStringLiteral("AB"));
+            QVERIFY(text->characterRect(0).left() < text->characterRect(1).left());
+            box->editableTextInterface()->insertText(2, QStringLiteral("C"));
+            QCOMPARE(editor.Text1.Text(), QStringLiteral("ABC"));
             tarvix::test::click(editor.control<CommandButton>("Command4"));
             QVERIFY(box->state().readOnly);
+            box->editableTextInterface()->insertText(0, QStringLiteral("X"));
+            QVERIFY(!editor.Text1.Text().startsWith(u'X'));
         });
     }
 

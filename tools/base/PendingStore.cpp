@@ -17,23 +17,44 @@ namespace tarvix::tool {
 
 namespace {
 
-QString tempNameBeside(const QFileInfo& target)
+QByteArray leafOf(const QByteArray& path)
 {
-    const QDir dir = target.absoluteDir();
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Beside the destination, by the destination's own bytes: a relative name
+// stays relative, so a folder whose name is not UTF-8 is reached all the same.
+QString tempNameBeside(const QByteArray& destination)
+{
+    const QByteArray folder = destination.left(destination.lastIndexOf('/') + 1);
     for (int n = 0;; ++n) {
-        const QString name =
-            QStringLiteral(".%1.tarvix-db-%2-%3").arg(target.fileName()).arg(QCoreApplication::applicationPid()).arg(n);
-        const QString path = dir.filePath(name);
-        if (!QFileInfo::exists(path) && !QFileInfo::exists(path + QStringLiteral("-journal")))
-            return path;
+        const QByteArray path = folder + '.' + leafOf(destination) + ".tarvix-db-"
+                                + QByteArray::number(QCoreApplication::applicationPid()) + '-' + QByteArray::number(n);
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 && ::lstat((path + "-journal").constData(), &st) != 0)
+            return QFile::decodeName(path);
     }
 }
 
-[[noreturn]] void alreadyThere(const QFileInfo& target)
+[[noreturn]] void alreadyThere(const StoreFile& store)
 {
     throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” există deja în dosarul „%2”; nu îl înlocuiesc. "
                                                         "Folosiți --force ca să fie înlocuit.")
-                                             .arg(target.fileName(), FolderOf(target))};
+                                             .arg(store.FileName(), store.Folder())};
+}
+
+// The new file takes the place of the old with its mode and group (and, for
+// root, its owner), so a shared store stays shared.
+void keepModeAndOwner(const QByteArray& replaced, const QByteArray& replacement)
+{
+    struct stat st {};
+    if (::stat(replaced.constData(), &st) != 0)
+        return;
+    // A group the runner is not in cannot be given; the mode still is.
+    if (::chown(replacement.constData(), ::geteuid() == 0 ? st.st_uid : uid_t(-1), st.st_gid) != 0)
+        errno = 0;
+    // After chown, which clears set-group-id.
+    ::chmod(replacement.constData(), st.st_mode & 07777);
 }
 
 }  // namespace
@@ -43,43 +64,45 @@ QString FolderOf(const QFileInfo& info)
     return QDir::toNativeSeparators(info.absolutePath());
 }
 
-bool HasChangeInProgress(const QFileInfo& store, QString* which)
+bool HasChangeInProgress(const QByteArray& store, QString* which)
 {
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        const QString name = store.absoluteFilePath() + QString::fromLatin1(suffix);
-        if (QFileInfo::exists(name)) {
+        struct stat st {};
+        if (::lstat((store + suffix).constData(), &st) == 0) {
             if (which)
-                *which = QFileInfo(name).fileName();
+                *which = QFile::decodeName(leafOf(store) + suffix);
             return true;
         }
     }
     return false;
 }
 
-PendingStore::PendingStore(const QString& file, bool force) : target_(QDir::current(), file), force_(force)
+PendingStore::PendingStore(const QString& file, bool force) : store_(file), force_(force)
 {
-    if (target_.isDir())
-        throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)};
-    if (!target_.absoluteDir().exists())
-        throw Failure{exitcode::FileProblem, QStringLiteral("Dosarul „%1” nu există.").arg(FolderOf(target_))};
-    if (target_.exists() && !force)
-        alreadyThere(target_);
+    destination_ = store_.IsLink() ? store_.Target() : store_.Name();
+    temp_ = tempNameBeside(destination_);
+    cleanup_ = std::make_unique<SignalCleanup>(temp_);
+    try {
+        store_.CheckNew(QFile::encodeName(temp_).size() - destination_.size());
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
+    }
+    if (store_.Exists() && !force)
+        alreadyThere(store_);
     // A journal or log beside the file belongs to a change in progress or cut
     // short; SQLite would play it back into the new file, even where no file is left.
     QString which;
-    if (HasChangeInProgress(target_, &which) && !target_.exists())
+    if (HasChangeInProgress(destination_, &which) && !store_.Exists())
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("În locul lui „%1” a rămas „%2”, de la o bază de date care nu mai este acolo; "
                                      "SQLite l-ar putea aplica fișierului nou. Ștergeți „%2” și încercați din nou.")
-                          .arg(target_.fileName(), which)};
-    if (HasChangeInProgress(target_, &which))
+                          .arg(store_.FileName(), which)};
+    if (HasChangeInProgress(destination_, &which))
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Lângă „%1” se află „%2”: fișierul este în lucru la o "
                                      "copie a programului sau are o modificare întreruptă. Închideți "
                                      "programul și încercați din nou.")
-                          .arg(target_.fileName(), which)};
-    temp_ = tempNameBeside(target_);
-    cleanup_ = std::make_unique<SignalCleanup>(temp_);
+                          .arg(store_.FileName(), which)};
 }
 
 PendingStore::~PendingStore()
@@ -94,16 +117,10 @@ void PendingStore::MoveIntoPlace()
 {
     const SignalCleanup::Hold hold;
     const QByteArray src = QFile::encodeName(temp_);
-    const QByteArray dst = QFile::encodeName(target_.absoluteFilePath());
-    struct stat old;
-    if (::stat(dst.constData(), &old) == 0) {
-        // Owner and group first: changing them may clear the set-id bits the mode then puts back.
-        if (::chown(src.constData(), old.st_uid, old.st_gid) != 0)
-            (void)!::chown(src.constData(), static_cast<uid_t>(-1), old.st_gid);
-        (void)!::chmod(src.constData(), old.st_mode & 07777);
-    }
+    const QByteArray& dst = destination_;
     int rc;
     if (force_) {
+        keepModeAndOwner(dst, src);
         rc = std::rename(src.constData(), dst.constData());
     } else {
         rc = ::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE);
@@ -112,18 +129,22 @@ void PendingStore::MoveIntoPlace()
             rc = ::link(src.constData(), dst.constData());
             if (rc == 0)
                 ::unlink(src.constData());
-            else if (errno != EEXIST && !QFileInfo::exists(target_.absoluteFilePath()))
+            else if (errno != EEXIST && !store_.Exists())
                 rc = std::rename(src.constData(), dst.constData());  // nor hard links: check, then move
         }
         if (rc != 0 && errno == EEXIST)
-            alreadyThere(target_);
+            alreadyThere(store_);
     }
     if (rc != 0)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” nu poate fi scris în dosarul „%2”: %3.")
-                          .arg(target_.fileName(), FolderOf(target_), QString::fromLocal8Bit(std::strerror(errno)))};
+                          .arg(store_.FileName(), store_.Folder(), QString::fromLocal8Bit(std::strerror(errno)))};
     moved_ = true;
     cleanup_->release();
+    if (store_.IsLink())
+        PrintOut(QStringLiteral("„%1” este o legătură simbolică spre „%2”: am înlocuit fișierul acela, iar legătura a "
+                                "rămas.")
+                     .arg(store_.FileName(), store_.LinkText()));
 }
 
 }  // namespace tarvix::tool

@@ -50,7 +50,9 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
         JetImportOptions options;
         options.password = password;
         const JetImported im = ImportJet(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
-        const QString original = KeepOriginal(info, im.header);
+        // Through a link, the file it points to is the original, and it is what gets replaced.
+        const QFileInfo real = info.isSymLink() ? QFileInfo(info.canonicalFilePath()) : info;
+        const QString original = KeepOriginal(real, im.header);
         SignalCleanup keep(original);
         try {
             const SignalCleanup::Hold hold;

@@ -14,7 +14,6 @@ namespace tarvix::tool {
 int RunCreate(const QString& file, bool force, bool sample)
 {
     PendingStore pending(file, force);
-    const QFileInfo& target = pending.target();
     Content content;
     try {
         std::unique_ptr<Database> db = DBEngine().CreateDatabase(pending.tempPath());
@@ -32,7 +31,7 @@ int RunCreate(const QString& file, bool force, bool sample)
                 ? exitcode::FileProblem
                 : exitcode::EngineFailure;
         throw Failure{
-            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(target.fileName(), DescribeEngineError(e))};
+            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(pending.fileName(), DescribeEngineError(e))};
     }
     pending.MoveIntoPlace();
 

@@ -214,7 +214,8 @@ int RunImport(const QString& file, const QString& dir)
 {
     std::unique_ptr<Database> db = OpenStore(file, Access::ForWriting);
 
-    const QFileInfo dirInfo(QDir::current(), dir);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo dirInfo(dir);
     if (!dirInfo.isDir())
         throw Failure{exitcode::FileProblem, dirInfo.exists()
                                                  ? QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)
@@ -222,7 +223,7 @@ int RunImport(const QString& file, const QString& dir)
     CsvTable tables[3];
     QStringList missing;
     for (int i = 0; i < 3; ++i) {
-        QFile f(fileIn(dirInfo.absoluteFilePath(), kFileNames[i]));
+        QFile f(fileIn(dir, kFileNames[i]));
         if (!f.exists()) {
             missing << QLatin1String(kFileNames[i]);
             continue;

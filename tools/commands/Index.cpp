@@ -1,5 +1,6 @@
 // index: every word in Romanian order with its chapters, as text, HTML or LaTeX.
 #include "tools/commands/Index.h"
+#include "tools/base/OutputFile.h"
 #include "tools/base/StoreTool.h"
 #include "tools/commands/Command.h"
 #include "tools/formats/IndexFormats.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -210,12 +210,11 @@ QString shown(const QString& path)
 void checkOutput(const QString& store, const QString& output, bool force)
 {
     const QFileInfo out(QDir::current(), output);
-    if (out.isDir())
-        throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un dosar, nu un fișier.").arg(shown(output))};
-    if (out.exists() && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
+    const bool there = OutputFile::Exists(output);
+    if (there && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("indexul nu se poate scrie peste baza de date „%1”.").arg(shown(store))};
-    if (out.exists() && !force)
+    if (there && !force)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” există deja; nu îl înlocuiesc. Folosiți --force ca "
                                      "să fie înlocuit.")
@@ -253,10 +252,9 @@ int RunIndex(const QString& file, const IndexOptions& options)
     const QString& output = *options.output;
     // Checked again: the file may have appeared while the index was being made.
     checkOutput(file, output, options.force);
-    QSaveFile f(QFileInfo(QDir::current(), output).absoluteFilePath());
-    if (!f.open(QIODevice::WriteOnly) || f.write(doc) != doc.size() || !f.commit())
-        throw Failure{exitcode::FileProblem,
-                      QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(shown(output), f.errorString())};
+    OutputFile f(output, options.force);
+    f.Write(doc);
+    f.Commit();
     QString report = QStringLiteral("Am scris indexul în „%1”: %2 cu capitole (%3)")
                          .arg(shown(output), Counted(totals.linkedWords, "cuvânt", "cuvinte"),
                               Counted(contents.links, "legătură", "legături"));
