@@ -23,7 +23,8 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
 {
     QElapsedTimer clock;
     clock.start();
-    const QFileInfo info(QDir::current(), file);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo info(file);
     // Twice at most: a conversion that finished while this one waited for the file leaves a Tarvix store.
     for (int attempt = 0;; ++attempt) {
         if (!info.exists() || !info.isFile())
@@ -32,9 +33,9 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
                 info.isDir()
                     ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
                     : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-        if (!IsJetFile(info.absoluteFilePath())) {
+        if (!IsJetFile(info.filePath())) {
             try {
-                OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
+                OpenStore(info.filePath(), Access::ReadOnly)->Close();
             } catch (const Failure& f) {
                 throw Failure{f.code, QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2")
                                           .arg(file, f.message)};
@@ -49,7 +50,7 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
         PendingStore pending(file, true);
         JetImportOptions options;
         options.password = password;
-        const JetImported im = ImportJet(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
+        const JetImported im = ImportJet(info.filePath(), options, pending.tempPath(), info.fileName());
         // Through a link, the file it points to is the original, and it is what gets replaced.
         const QFileInfo real = info.isSymLink() ? QFileInfo(info.canonicalFilePath()) : info;
         const QString original = KeepOriginal(real, im.header);

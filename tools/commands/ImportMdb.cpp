@@ -31,21 +31,22 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
 {
     QElapsedTimer clock;
     clock.start();
-    const QFileInfo jetInfo(QDir::current(), jet);
-    const QFileInfo storeInfo(QDir::current(), store);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo jetInfo(jet);
+    const QFileInfo storeInfo(store);
     if (!jetInfo.exists())
         throw Failure{
             exitcode::FileProblem,
             QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
     if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || SameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
+        || SameFile(jetInfo.filePath(), storeInfo.filePath()))
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
                                      "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
                           .arg(jet)};
     RefuseIfHeld(jetInfo);
     PendingStore pending(store, force);
-    const JetImported im = ImportJet(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
+    const JetImported im = ImportJet(jetInfo.filePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
     PrintOut(JetImportReport(im, store, clock.elapsed()));
     return exitcode::Ok;

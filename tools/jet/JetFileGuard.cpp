@@ -36,14 +36,14 @@ bool lockedByAnother(const QString& path)
 QString LockFileOf(const QFileInfo& jet)
 {
     const bool ace = jet.suffix().compare(QLatin1String("accdb"), Qt::CaseInsensitive) == 0;
-    return jet.absoluteDir().filePath(jet.completeBaseName()
+    return jet.dir().filePath(jet.completeBaseName()
                                       + (ace ? QStringLiteral(".laccdb") : QStringLiteral(".ldb")));
 }
 
 void RefuseIfHeld(const QFileInfo& jet)
 {
     const QString lock = LockFileOf(jet);
-    if (lockedByAnother(lock) || lockedByAnother(jet.absoluteFilePath()))
+    if (lockedByAnother(lock) || lockedByAnother(jet.filePath()))
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” este deschis acum de alt program (Access ține „%2”). Închideți "
                                      "acel program și încercați din nou; altfel ce scrie el după aceea s-ar pierde.")
@@ -52,7 +52,7 @@ void RefuseIfHeld(const QFileInfo& jet)
 
 ConversionLock::ConversionLock(const QFileInfo& jet)
 {
-    const QByteArray path = QFile::encodeName(jet.absoluteFilePath());
+    const QByteArray path = QFile::encodeName(jet.filePath());
     fd_ = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” nu poate fi deschis: %2.")
@@ -82,12 +82,12 @@ QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
                          : header.version == 1 ? QStringLiteral("jet4")
                                                : QStringLiteral("ace");
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
+    const QByteArray from = QFile::encodeName(info.filePath());
     for (int n = 1; n < 1000; ++n) {
         const QString name =
             QStringLiteral("%1.original-%2%3%4")
                 .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
-        const QString path = info.absoluteDir().filePath(name);
+        const QString path = info.dir().filePath(name);
         const QByteArray to = QFile::encodeName(path);
         if (::link(from.constData(), to.constData()) == 0)
             return path;
@@ -96,7 +96,7 @@ QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
         // A file system without hard links: a copy that refuses an existing name.
         if (QFileInfo::exists(path))
             continue;
-        if (QFile::copy(info.absoluteFilePath(), path))
+        if (QFile::copy(info.filePath(), path))
             return path;
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")

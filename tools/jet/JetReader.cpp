@@ -32,7 +32,7 @@ QString firstLine(const QByteArray& err)
 JetReader::JetReader(QString path) : path_(std::move(path))
 {
     const QFileInfo info(path_);
-    header_ = InspectJetFile(info.absoluteFilePath());
+    header_ = InspectJetFile(path_);
     if (!header_.ok())
         throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” %2").arg(info.fileName(), header_.problem)};
     size_ = info.size();
