@@ -3,38 +3,20 @@
 #include "tools/base/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <cstdint>
 
 namespace tarvix::tool {
 
-namespace {
-
-constexpr int kStoreMaxChars = 255;  // the store's own limit on a text
-
-// As the editors store a typed text: each character upper-cased at its
-// keystroke (unless its capital is two characters), blanks trimmed, and the
-// old cedilla letters in their comma form.
-QString editorText(const QString& raw)
+JetSide::JetSide(const store::TextTable& table)
+    : title(QString::fromUtf8(table.many)), one(table.one), boxMax(table.editorMax)
 {
-    QString t = Trim(raw);
-    for (QChar& c : t) {
-        const QString upper = QString(c).toUpper();
-        if (upper.size() == 1)
-            c = upper.at(0);
-        if (c == QChar(0x015E))
-            c = QChar(0x0218);
-        else if (c == QChar(0x0162))
-            c = QChar(0x021A);
-    }
-    return t;
+    title[0] = title[0].toUpper();  // "Cuvinte" heads its part of the report
 }
-
-}  // namespace
 
 void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
 {
@@ -46,25 +28,22 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
             ++skipped;
             if (r.key && !refusedKeys.contains(*r.key))
                 refusedKeys.insert(*r.key, linkWhy);
-            skips << QStringLiteral("rândul %1 (cheia %2): %3.").arg(i + 1).arg(keyText, why);
+            skips << QStringLiteral("rândul %1 (cheia %2): %3").arg(i + 1).arg(keyText, why);
         };
         if (r.undecodable) {
-            refuse(QStringLiteral("textul nu poate fi citit: octeții lui nu sunt un text Unicode valid"),
+            refuse(QStringLiteral("textul nu poate fi citit: octeții lui nu sunt un text Unicode valid."),
                    QStringLiteral("are un text care nu poate fi citit"));
             continue;
         }
-        const QString text = r.text ? editorText(decode(*r.text)) : QString();
-        if (text.isEmpty()) {
-            refuse(QStringLiteral("text gol"), QStringLiteral("are textul gol"));
+        const store::IncomingText in = store::FromOutside(r.text ? decode(*r.text) : QString());
+        if (!in.Accepted()) {
+            const QString why = in.Reason(QStringLiteral("textul"));
+            refuse(why, in.refusal == store::IncomingText::Refusal::Empty
+                            ? QStringLiteral("are textul gol")
+                            : QStringLiteral("are un text refuzat (%1)").arg(why.chopped(why.endsWith(QLatin1Char('.')))));
             continue;
         }
-        if (TextLength(text) > kStoreMaxChars) {
-            refuse(QStringLiteral("textul are %1, mai mult decât %2 cât încap în baza de date")
-                       .arg(Counted(TextLength(text), "caracter", "caractere"))
-                       .arg(kStoreMaxChars),
-                   QStringLiteral("are textul prea lung (%1)").arg(Counted(TextLength(text), "caracter", "caractere")));
-            continue;
-        }
+        const QString& text = in.text;
         const QString fold = FoldKey(text);
         std::size_t at;
         if (const auto f = byFold.constFind(fold); f != byFold.constEnd()) {
@@ -76,9 +55,8 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
             at = stored.size();
             byFold.insert(fold, at);
             stored.push_back({r.key, 0, text});
-            // The box counts UTF-16 units, so that is what is too long for it.
-            if (text.size() > boxMax)
-                longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(text.size(), "caracter", "caractere"));
+            if (EditLength(text) > boxMax)
+                longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(EditLength(text), "caracter", "caractere"));
         }
         if (r.key)
             byKey.emplace_back(*r.key, at);
