@@ -11,7 +11,8 @@
     X(ImportCommand)                                                                                                   \
     X(ImportMdbCommand)                                                                                                \
     X(ConvertCommand)                                                                                                  \
-    X(IndexCommand)
+    X(IndexCommand)                                                                                                   \
+    X(SuggestCommand)
 
 namespace tarvix::tool {
 

@@ -1,6 +1,7 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "tools/base/SignalCleanup.h"
 #include "tools/cli/CommandLine.h"
+#include "tools/formats/TextReaderChild.h"
 #include "tools/jet/JetReaderChild.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,9 @@ int main(int argc, char* argv[])
     // The Jet reader runs as a child of this same program, before anything else is set up.
     if (argc >= 2 && std::strcmp(argv[1], tarvix::tool::kJetReaderMode) == 0)
         return tarvix::tool::RunJetReaderChild(argc - 2, argv + 2);
+    // So does the PDF reader of suggest.
+    if (argc >= 2 && std::strcmp(argv[1], tarvix::tool::kTextReaderMode) == 0)
+        return tarvix::tool::RunTextReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     tarvix::tool::SignalCleanup::Install();
     QStringList args = QCoreApplication::arguments();
