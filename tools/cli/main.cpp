@@ -1,4 +1,5 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
+#include "tools/base/SignalCleanup.h"
 #include "tools/cli/CommandLine.h"
 #include "tools/formats/TextReaderChild.h"
 #include "tools/jet/JetReaderChild.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
     if (argc >= 2 && std::strcmp(argv[1], tarvix::tool::kTextReaderMode) == 0)
         return tarvix::tool::RunTextReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
+    tarvix::tool::SignalCleanup::Install();
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     return tarvix::tool::RunCommandLine(args);

@@ -31,8 +31,9 @@ int smallNumber(const char* b, const char* e)
 
 void unescape(const char* b, const char* e, JetField& f)
 {
-    if (e - b == 2 && b[0] == '\\' && b[1] == 'N') {
-        f.null = true;
+    f.undecodable = e - b == 2 && b[0] == '\\' && b[1] == '?';
+    if ((e - b == 2 && b[0] == '\\' && b[1] == 'N') || f.undecodable) {
+        f.null = !f.undecodable;
         f.text = {};
         return;
     }
@@ -179,6 +180,16 @@ void JetOutputParser::line(const char* b, const char* e)
         if (onTableEnd)
             onTableEnd(number(parts[0].first, parts[0].second), number(parts[1].first, parts[1].second));
         return;
+    case 'K': {
+        if (bare || parts.size() != 2 || columnsLeft_ != -1 || inRows_)
+            throw JetProtocolError("a linked table out of place");
+        JetField name, file;
+        unescape(parts[0].first, parts[0].second, name);
+        unescape(parts[1].first, parts[1].second, file);
+        if (onLinked)
+            onLinked(QString::fromUtf8(name.text), QString::fromUtf8(file.text));
+        return;
+    }
     case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
         if (!bare || columnsLeft_ != -1 || inRows_)
