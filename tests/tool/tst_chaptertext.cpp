@@ -161,6 +161,12 @@ private slots:
                                           << QStringLiteral("lipsește partea word/document.xml");
         QTest::newRow("pdf garbage") << TextFormat::Pdf << QByteArray("not a pdf at all") << QStringLiteral("nu este");
         QTest::newRow("pdf cut") << TextFormat::Pdf << pdf.left(40) << QStringLiteral("deteriorat");
+        // A user password that the empty one does not open: Poppler keeps the document locked.
+        QByteArray locked = pdf;
+        locked.replace("/Root 1 0 R >>", "/Root 1 0 R /Encrypt << /Filter /Standard /V 1 /R 2 /O <" + QByteArray(64, '7')
+                                             + "> /U <" + QByteArray(64, '3') + "> /P -4 >> /ID [<" + QByteArray(32, 'A')
+                                             + "><" + QByteArray(32, 'A') + ">] >>");
+        QTest::newRow("pdf encrypted") << TextFormat::Pdf << locked << QStringLiteral("criptat");
     }
     void damaged()
     {
