@@ -1,8 +1,9 @@
 #include "platform/engine/DBEngine.h"
 
-#include "platform/engine/Connection.h"
 #include "platform/engine/ErrorNumbers.h"
-#include "platform/engine/TextRules.h"
+#include "platform/engine/PgConnection.h"
+#include "platform/engine/ServerLink.h"
+#include "platform/engine/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 
 namespace tarvix {
 
-using detail::Connection;
+using detail::SqliteConnection;
 
 namespace {
 
@@ -22,19 +23,15 @@ QString describeFolder(const QFileInfo& info)
     return QDir::toNativeSeparators(info.absolutePath());
 }
 
-std::shared_ptr<Connection> openConnection(const QFileInfo& info, int flags)
+std::shared_ptr<SqliteConnection> openConnection(const QFileInfo& info, int flags)
 {
-    auto conn = std::make_shared<Connection>();
-    conn->path = info.absoluteFilePath();
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(conn->path).constData(), &raw, flags, nullptr);
-    conn->db.reset(raw);
-    if (rc != SQLITE_OK)
-        conn->fail(rc);
-    sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, DBEngine::BusyTimeoutMs);
-    detail::RegisterTextRules(raw);
-    conn->exec("PRAGMA foreign_keys = ON");
+    return std::make_shared<SqliteConnection>(info.absoluteFilePath(), flags);
+}
+
+std::shared_ptr<detail::PgConnection> openServer(const QString& path, const QString& uri, bool readOnly)
+{
+    auto conn = std::make_shared<detail::PgConnection>(path, uri, readOnly);
+    conn->loadSchema();
     return conn;
 }
 
@@ -74,6 +71,10 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
         throw EngineError(err::CannotOpen, QStringLiteral("Fișierul „%1” din dosarul „%2” nu poate fi citit: "
                                                           "lipsește permisiunea.")
                                                .arg(info.fileName(), describeFolder(info)));
+    // A store shared through a server: the file only says where.
+    if (ServerLink::IsLinkFile(info.absoluteFilePath()))
+        return std::unique_ptr<Database>(new Database(
+            openServer(info.absoluteFilePath(), ServerLink::Read(info.absoluteFilePath()).Uri(), readOnly)));
     // An old dictionary is the likeliest foreign file to meet under this name.
     if (IsJetFile(info.absoluteFilePath()) && !(OnJetFile && OnJetFile(info.absoluteFilePath())))
         throw EngineError(err::NotAStore,
@@ -88,7 +89,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
                                          "nevoie să scrie în ele.")
                               .arg(info.fileName(), describeFolder(info)));
     // One thread uses a connection, so SQLite need not lock around every call.
-    std::shared_ptr<Connection> conn =
+    std::shared_ptr<SqliteConnection> conn =
         openConnection(info, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
     try {
         conn->loadSchema();
@@ -99,7 +100,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
                                                   .arg(info.fileName(), describeFolder(info)));
         throw;
     }
-    if (!readOnly && sqlite3_db_readonly(conn->db.get(), "main") == 1)
+    if (!readOnly && conn->readOnly())
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” poate fi doar citit; Tarvix are nevoie să scrie "
                                                         "în el.")
                                              .arg(info.fileName()));
@@ -113,11 +114,17 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
         throw EngineError(
             err::AlreadyExists,
             QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.").arg(info.fileName(), describeFolder(info)));
-    std::shared_ptr<Connection> conn =
+    std::shared_ptr<SqliteConnection> conn =
         openConnection(info, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     conn->exec("PRAGMA journal_mode = DELETE");
     conn->loadSchema();
     return std::unique_ptr<Database>(new Database(std::move(conn)));
+}
+
+std::unique_ptr<Database> DBEngine::OpenServer(const QString& uri, bool readOnly)
+{
+    ServerLink::CheckUri(uri);
+    return std::unique_ptr<Database>(new Database(openServer(uri, uri, readOnly)));
 }
 
 }  // namespace tarvix

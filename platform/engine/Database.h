@@ -46,6 +46,8 @@ public:
     std::vector<std::vector<Variant>> QueryRows(const QString& sql, const std::vector<Variant>& params = {});
     // The file name given when opening, and the folder it was found in.
     QString FilePath() const;
+    // True for a store on a database server (through a link file or a URI).
+    bool OnServer() const;
 
 private:
     friend class DBEngine;
