@@ -20,6 +20,8 @@ public:
 
     PGconn* handle() const;
     // Raises the engine error for a failed result (cleared here) or a lost connection.
+    // Statements go before the connection they were prepared on.
+    ~PgConnection() override { clearStatements(); }
     [[noreturn]] void fail(PGresult* result) const;
     // The server's name in messages.
     const QString& server() const { return server_; }

@@ -18,6 +18,8 @@ public:
     SqliteConnection(const QString& absolutePath, int flags);
 
     sqlite3* handle() const;
+    // Statements go before the connection they were prepared on.
+    ~SqliteConnection() override { clearStatements(); }
     [[noreturn]] void fail(int rc) const;
 
     bool isOpen() const override { return db_ != nullptr; }
