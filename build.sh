@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets Tarvix up on a Debian 12 machine, then runs it or its tests.
-#   ./build.sh run    install what is missing, build, make a sample store if none, start the program
-#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh run    install what is missing, build the programs, make a sample store if none, start the program
+#   ./build.sh test   install what is missing, build everything (tests, benchmarks), run every test
+# TARVIX_DRY_RUN=1 prints the build commands instead of running them, and starts nothing.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -16,12 +17,21 @@ packages=(
   clang-14 libclang-rt-14-dev
   mdbtools mdbtools-dev
   scdoc man-db lintian libxml2-utils bash-completion
+  texlive-latex-base texlive-lang-european lmodern
 )
+# What `run` needs: the two editions and the companion tool, no test program.
+programs=(tarvix tarvix-1.00.0005 tarvix-db)
+dry="${TARVIX_DRY_RUN:-}"
+# Runs a command, or only shows it on a dry run.
+do_() {
+  if [ -n "$dry" ]; then echo "$*"; else "$@"; fi
+}
 # Node and npm for the tests' second reader of old Access files; this machine's own stay.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
 
 install_missing() {
+  [ -n "$dry" ] && return 0
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -34,11 +44,13 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# compile [TARGET...]: configures, then builds those targets, or everything when none is named.
 compile() {
-  local launcher=()
+  local launcher=() targets=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
-  cmake --build "$build" -j "$(nproc)"
+  [ $# -gt 0 ] && targets=(--target "$@")
+  do_ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+  do_ cmake --build "$build" -j "$(nproc)" "${targets[@]}"
 }
 
 # mdb-reader, pinned, in the build folder: the Jet writer's test reads its files with it.
@@ -60,7 +72,8 @@ sample_store() {
 case "${1:-}" in
   run)
     install_missing
-    compile
+    compile "${programs[@]}"
+    [ -n "$dry" ] && exit 0
     sample_store
     cd "$runDir"
     exec "$build/startup/tarvix"
@@ -68,6 +81,7 @@ case "${1:-}" in
   test)
     install_missing
     compile
+    [ -n "$dry" ] && exit 0
     mdb_reader
     sample_store
     cd "$build"

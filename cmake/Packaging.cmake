@@ -2,7 +2,7 @@
 # the manual pages, the bash completion, the copyright file and the changelog.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarvix)
-set(CPACK_PACKAGE_VERSION "1.00.0007")
+set(CPACK_PACKAGE_VERSION "${TARVIX_EDITION}")
 # The date of the changelog's newest entry (a test keeps the two in step).
 set(TARVIX_RELEASE_EPOCH 1796731200)
 set(CPACK_PACKAGE_VENDOR "Tarvix")

@@ -40,6 +40,7 @@ run_checks()
     expect "tarvix-db index --" "--force --format --help --linked-only --output"
     expect "tarvix-db index Dictionar.mdb --li" "--linked-only"
     expect "tarvix-db check --" "--help --repair"
+    expect "tarvix-db --v" "--version"
     expect "tarvix-db index Dictionar.mdb --format " "html tex text"
     expect "tarvix-db index Dictionar.mdb --format t" "tex text"
     expect "tarvix-db index --format=h" "html"
@@ -81,7 +82,7 @@ for mode in plain helpers; do
     for c in $commands; do
         [[ $offered == *" $c "* ]] || { echo "FAIL [$mode]: command $c not offered"; failures=$((failures + 1)); }
     done
-    all=" $(for c in $commands; do offer "tarvix-db $c --"; done | tr '\n' ' ') "
+    all=" $({ offer "tarvix-db --"; for c in $commands; do offer "tarvix-db $c --"; done; } | tr '\n' ' ') "
     for o in $options; do
         [[ $all == *" $o "* ]] || { echo "FAIL [$mode]: option $o not offered"; failures=$((failures + 1)); }
     done

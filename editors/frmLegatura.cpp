@@ -29,7 +29,7 @@ const ControlDef kControls[] = {
     {"Frame2",   Kind::Frame,          "",       "Are legãturã spre capitolele:",    120,  1920, 7815, 2295, {.tabIndex = 3}},
     {"List1",    Kind::ListBox,        "Frame2", "",                                 120,  300,  7575, 1590, {.tabIndex = 4, .sorted = true}},
     {"Label1",   Kind::Label,          "Frame2", "Total referinte:",                 180,  1980, 1020, 195,  {.tabIndex = 5}},
-    {"Label2",   Kind::Label,          "Frame2", "Label2",                           1320, 1980, 585,  195,  {.tabIndex = 6, .bold = true}},
+    {"Label2",   Kind::Label,          "Frame2", "Label2",                           1320, 1980, 585,  195,  {.tabIndex = 6, .bold = true, .labelledBy = "Label1"}},
 };
 // clang-format on
 #pragma GCC diagnostic pop

@@ -1,7 +1,7 @@
 // The CSV reader over any bytes: it may not crash or read out of bounds, its
 // line numbers only grow, and every record it reads, written out again, reads
 // back as the same fields.
-#include "tools/Csv.h"
+#include "tools/formats/Csv.h"
 
 #include <cstdint>
 #include <cstdlib>

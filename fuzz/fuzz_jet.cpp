@@ -2,8 +2,8 @@
 // and the parser of the reader child's output fed in pieces of any size.
 // Neither may crash or read out of bounds, whatever the bytes, and an escaped
 // field always parses back to itself.
-#include "tools/JetFile.h"
-#include "tools/JetProtocol.h"
+#include "tools/jet/JetFile.h"
+#include "tools/jet/JetProtocol.h"
 
 #include <cstdint>
 #include <cstdlib>

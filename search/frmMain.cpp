@@ -31,16 +31,16 @@ const ControlDef kControls[] = {
     {"Frame2",   Kind::Frame,         "",       "Rezultate: ",      60,   1140, 7935, 1935, {.tabIndex = 5}},
     {"List1",    Kind::ListBox,       "Frame2", "",                 180,  300,  7575, 1200, {.tabIndex = 6, .sorted = true}},
     {"Label6",   Kind::Label,         "Frame2", "Rezultate:",       6300, 1620, 0,    0,    {.tabIndex = 7}},
-    {"Label7",   Kind::Label,         "Frame2", "Label7",           7140, 1620, 0,    0,    {.tabIndex = 8, .bold = true}},
+    {"Label7",   Kind::Label,         "Frame2", "Label7",           7140, 1620, 0,    0,    {.tabIndex = 8, .bold = true, .labelledBy = "Label6"}},
     {"Label2",   Kind::Label,         "",       "Total cuvinte:",   60,   3180, 0,    0,    {.tabIndex = 11}},
-    {"Label4",   Kind::Label,         "",       "Label4",           1140, 3180, 0,    0,    {.tabIndex = 13, .bold = true}},
+    {"Label4",   Kind::Label,         "",       "Label4",           1140, 3180, 0,    0,    {.tabIndex = 13, .bold = true, .labelledBy = "Label2"}},
     {"Label3",   Kind::Label,         "",       "Total capitole:",  60,   3420, 0,    0,    {.tabIndex = 12}},
-    {"Label5",   Kind::Label,         "",       "Label5",           1140, 3420, 0,    0,    {.tabIndex = 14, .bold = true}},
+    {"Label5",   Kind::Label,         "",       "Label5",           1140, 3420, 0,    0,    {.tabIndex = 14, .bold = true, .labelledBy = "Label3"}},
     {"Command4", Kind::CommandButton, "",       "Capitole",         3300, 3240, 1815, 375,  {.tabIndex = 10}},
     {"Command3", Kind::CommandButton, "",       "&Dictionar",       6180, 3240, 1815, 375,  {.tabIndex = 9}},
-    {"Image1",   Kind::Image,         "",       "",                 5580, 120,  480,  480,  {.picture = ":/icons/main.png"}},
-    {"Image3",   Kind::Image,         "",       "",                 2700, 3180, 480,  480,  {.picture = ":/icons/chapters.png"}},
-    {"Image2",   Kind::Image,         "",       "",                 5580, 3180, 480,  480,  {.picture = ":/icons/words.png"}},
+    {"Image1",   Kind::Image,         "",       "",                 5580, 120,  480,  480,  {.picture = ":/icons/main.png", .accessibleName = "Tarvix"}},
+    {"Image3",   Kind::Image,         "",       "",                 2700, 3180, 480,  480,  {.picture = ":/icons/chapters.png", .accessibleName = "Capitole"}},
+    {"Image2",   Kind::Image,         "",       "",                 5580, 3180, 480,  480,  {.picture = ":/icons/words.png", .accessibleName = "Dictionar"}},
 };
 // clang-format on
 

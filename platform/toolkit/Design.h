@@ -28,6 +28,7 @@ struct ControlProps {
     const char* picture = nullptr;         // Image: a Qt resource path (":/icons/a.png")
     int interval = 0;                      // Timer: milliseconds, 0 = never fires
     const char* accessibleName = nullptr;  // overrides the name taken from the nearby label/frame
+    const char* labelledBy = nullptr;      // Label: the caption a screen reader says before this value
 };
 
 // One row of a window's control table; positions in twips relative to the

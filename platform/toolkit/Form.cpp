@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/CommandButton.h"
 #include "platform/toolkit/ErrorBoundary.h"
+#include "platform/toolkit/FormAccessible.h"
 #include "platform/toolkit/FormWindow.h"
 #include "platform/toolkit/ListControl.h"
 #include "platform/toolkit/Look.h"
@@ -34,6 +35,7 @@ void raiseWindow(QWidget* w)
 Form::Form(const FormDesign& design, std::span<const ControlDef> controls)
     : design_(design), window_(std::make_unique<detail::FormWindow>(*this))
 {
+    detail::FormAccessible::Install();
     detail::Program().forms.push_back(this);
     QWidget* w = window_.get();
     Qt::WindowFlags flags;
@@ -46,9 +48,8 @@ Form::Form(const FormDesign& design, std::span<const ControlDef> controls)
     w->setWindowFlags(flags);
     w->setWindowTitle(QString::fromUtf8(design.caption));
     w->setFixedSize(Twips(design.clientWidth), Twips(design.clientHeight));
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, Qt::white);
-    w->setPalette(p);
+    // Its own palette, so a desktop theme changed while it runs cannot darken its text.
+    w->setPalette(detail::LightPalette());
     w->setAutoFillBackground(true);
     if (design.icon)
         w->setWindowIcon(QIcon(QString::fromUtf8(design.icon)));

@@ -55,8 +55,18 @@ void Form::applyTabOrder()
 void Form::applyAccessibleNames()
 {
     for (const auto& c : controls_) {
-        if (c->kind_ != Kind::TextBox && c->kind_ != Kind::ListBox && c->kind_ != Kind::ComboBox)
+        // A value says its caption first ("Total cuvinte: 201"): the caption labels it.
+        if (const char* caption = c->def_.props.labelledBy) {
+            auto* label = dynamic_cast<Label*>(find(QString::fromUtf8(caption)));
+            if (!label)
+                RaiseToolkitError(tkerr::SubscriptOutOfRange);
+            static_cast<QLabel*>(label->widget_)->setBuddy(c->widget_);
+        }
+        if (c->kind_ != Kind::TextBox && c->kind_ != Kind::ListBox && c->kind_ != Kind::ComboBox) {
+            if (c->def_.props.accessibleName && c->widget_)
+                c->widget_->setAccessibleName(QString::fromUtf8(c->def_.props.accessibleName));
             continue;
+        }
         QString name;
         if (c->def_.props.accessibleName) {
             name = QString::fromUtf8(c->def_.props.accessibleName);

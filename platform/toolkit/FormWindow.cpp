@@ -25,11 +25,19 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (event->type() == QEvent::FocusIn)
+    if (event->type() == QEvent::FocusIn) {
+        // The focus is drawn wherever it came from, not only after a Tab (Qt forgets it on activation).
+        setAttribute(Qt::WA_KeyboardFocusChange);
         form_.noteFocus(qobject_cast<QWidget*>(watched));
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         const auto mods = ke->modifiers() & ~Qt::KeypadModifier;
+        // Alt with a letter that is no access key reaches here: it types nothing
+        // (Ctrl+Alt is AltGr on some keyboards, and types its letter).
+        if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !ke->text().isEmpty()
+            && ke->text().at(0).isPrint())
+            return true;
         if (mods == Qt::NoModifier) {
             if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
                 form_.pressEnter(qobject_cast<QWidget*>(watched));

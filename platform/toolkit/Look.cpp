@@ -52,6 +52,26 @@ void ApplyLook(QWidget* w, const ControlProps& props, QPalette::ColorRole role)
     }
 }
 
+QPalette LightPalette()
+{
+    const QColor black(Qt::black), white(Qt::white), face(0xF0, 0xF0, 0xF0), grey(0x6D, 0x6D, 0x6D);
+    QPalette p(black, face, white, QColor(0x80, 0x80, 0x80), QColor(0xA0, 0xA0, 0xA0), black, white, white, white);
+    p.setColor(QPalette::Midlight, QColor(0xE3, 0xE3, 0xE3));
+    p.setColor(QPalette::Shadow, QColor(0x69, 0x69, 0x69));
+    p.setColor(QPalette::AlternateBase, QColor(0xF5, 0xF5, 0xF5));
+    p.setColor(QPalette::Highlight, QColor(0x00, 0x5A, 0xB4));
+    p.setColor(QPalette::HighlightedText, white);
+    p.setColor(QPalette::Link, QColor(0x00, 0x00, 0xCC));
+    p.setColor(QPalette::LinkVisited, QColor(0x55, 0x1A, 0x8B));
+    p.setColor(QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xDC));
+    p.setColor(QPalette::ToolTipText, black);
+    p.setColor(QPalette::PlaceholderText, grey);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, grey);
+    p.setColor(QPalette::Disabled, QPalette::Highlight, grey);
+    return p;
+}
+
 }  // namespace detail
 
 namespace {
@@ -119,9 +139,8 @@ void InstallLook()
     font.setPointSizeF(8.25);
     font.setBold(false);
     QApplication::setFont(font);
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    QApplication::setPalette(palette);
+    // Menus and pop-up lists too: none of them takes the desktop's dark colours.
+    QApplication::setPalette(detail::LightPalette());
 }
 
 }  // namespace tarvix

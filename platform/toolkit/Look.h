@@ -19,6 +19,9 @@ QString StripAccel(const QString& caption);
 void PlaceWidget(QWidget* w, const ControlDef& def);
 // Bold and back colour from the design table; role is where the colour goes.
 void ApplyLook(QWidget* w, const ControlProps& props, QPalette::ColorRole role);
+// The windows are drawn white whatever the desktop's theme, so every colour
+// that goes with that white is fixed too: dark text, selection, disabled text.
+QPalette LightPalette();
 
 }  // namespace detail
 

@@ -52,6 +52,19 @@ void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
+void ProgramStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                               const QWidget* widget) const
+{
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element != CE_PushButton || !(option->state & State_HasFocus))
+        return;
+    painter->save();
+    painter->setPen(QPen(option->palette.color(QPalette::ButtonText), 0, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option->rect.adjusted(4, 4, -5, -5));
+    painter->restore();
+}
+
 void ProgramStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                                       const QWidget* widget) const
 {

@@ -12,6 +12,10 @@ public:
     // border, the line broken behind it; panels drawn whole at any scale.
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override;
+    // A focused button shows a dotted rectangle inside it: the platform's style
+    // draws a focused button and the default button alike.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override;
     // A drop-down list opens as a scrolling list below the box.

@@ -19,7 +19,7 @@ namespace {
 // Romanian letters, the cedilla Ş, a foreign accent, quotes and every sign HTML or LaTeX escapes.
 void fill(TempStore& s)
 {
-    const QStringList words{"ȘTIINȚĂ", "ŞAH", "ĂSTA",    "ÎNCEPUT", "ARBORE",    "ÁRBOL",       "„CITAT” & <B>",
+    const QStringList words{"ȘTIINȚĂ", "ȘAH", "ĂSTA",    "ÎNCEPUT", "ARBORE",    "ÁRBOL",       "„CITAT” & <B>",
                             "100%",    "A_B", "C:\\DOS", "ȚARĂ",    "NEFOLOSIT", "ÎN AȘTEPTARE"};
     const QStringList chapters{"NOȚIUNI \"DE BAZĂ\"",
                                "ȘIRURI & TABLOURI",
@@ -41,7 +41,7 @@ void fill(TempStore& s)
         {"ȘTIINȚĂ", "NOȚIUNI \"DE BAZĂ\""},
         {"ȘTIINȚĂ", "SUMAR"},
         {"ȘTIINȚĂ", "NOȚIUNI \"DE BAZĂ\""},  // twice in the table, once in the index
-        {"ŞAH", "ÎNTREBĂRI {RECAPITULARE} $#~^"},
+        {"ȘAH", "ÎNTREBĂRI {RECAPITULARE} $#~^"},
         {"ĂSTA", "PROCENTE: 50% DIN <TOT>"},
         {"ÎNCEPUT", "NOȚIUNI \"DE BAZĂ\""},
         {"ÎNCEPUT", "ANEXĂ -- O'BRIEN"},
@@ -95,7 +95,7 @@ C:\DOS
     NOȚIUNI "DE BAZĂ"
 
 — Ș —
-ŞAH
+ȘAH
     ÎNTREBĂRI {RECAPITULARE} $#~^
 ȘTIINȚĂ
     NOȚIUNI "DE BAZĂ"
@@ -162,7 +162,7 @@ const char* const kHtml = R"(<!DOCTYPE html>
 <dd>NOȚIUNI &quot;DE BAZĂ&quot;</dd>
 </dl>
 <h2>Ș</h2>
-<dl><dt>ŞAH</dt>
+<dl><dt>ȘAH</dt>
 <dd>ÎNTREBĂRI {RECAPITULARE} $#~^</dd>
 </dl>
 <dl><dt>ȘTIINȚĂ</dt>
@@ -187,56 +187,57 @@ const char* const kHtml = R"(<!DOCTYPE html>
 )";
 
 const char* const kTex = R"(% Indexul scris de tarvix-db: se include cu \input într-un document LaTeX cu
-% \usepackage[T1]{fontenc} și \usepackage[romanian]{babel}.
+% \usepackage[T1]{fontenc}, \usepackage{lmodern} și \usepackage[romanian]{babel}.
 \begin{theindex}
+\raggedright\hyphenpenalty=10000 \exhyphenpenalty=10000 \emergencystretch=2em
   {\bfseries Cifre și semne}\nopagebreak
-  \item „CITAT” \& <B>
+  \item „CITAT” \& <B>\nopagebreak
     \subitem NOȚIUNI \textquotedbl{}DE BAZĂ\textquotedbl{}
     \subitem PROCENTE: 50\% DIN <TOT>
     \subitem ȘIRURI \& TABLOURI
-  \item 100\%
+  \item 100\%\nopagebreak
     \subitem PROCENTE: 50\% DIN <TOT>
 
   \indexspace
   {\bfseries A}\nopagebreak
-  \item A\_B
-    \subitem NUME\_DE\_FIȘIER ȘI C:\textbackslash{}TEMP
-  \item ÁRBOL
-    \subitem NUME\_DE\_FIȘIER ȘI C:\textbackslash{}TEMP
-  \item ARBORE
-    \subitem NUME\_DE\_FIȘIER ȘI C:\textbackslash{}TEMP
+  \item A\_B\nopagebreak
+    \subitem NUME\_DE\_FIȘI\penalty5000{}ER ȘI C:\textbackslash{}TEMP
+  \item ÁRBOL\nopagebreak
+    \subitem NUME\_DE\_FIȘI\penalty5000{}ER ȘI C:\textbackslash{}TEMP
+  \item ARBORE\nopagebreak
+    \subitem NUME\_DE\_FIȘI\penalty5000{}ER ȘI C:\textbackslash{}TEMP
     \subitem ȘIRURI \& TABLOURI
 
   \indexspace
   {\bfseries Ă}\nopagebreak
-  \item ĂSTA
+  \item ĂSTA\nopagebreak
     \subitem PROCENTE: 50\% DIN <TOT>
 
   \indexspace
   {\bfseries C}\nopagebreak
-  \item C:\textbackslash{}DOS
-    \subitem NUME\_DE\_FIȘIER ȘI C:\textbackslash{}TEMP
+  \item C:\textbackslash{}DOS\nopagebreak
+    \subitem NUME\_DE\_FIȘI\penalty5000{}ER ȘI C:\textbackslash{}TEMP
 
   \indexspace
   {\bfseries Î}\nopagebreak
-  \item ÎNCEPUT
+  \item ÎNCEPUT\nopagebreak
     \subitem ANEXĂ -{}- O\textquotesingle{}BRIEN
     \subitem NOȚIUNI \textquotedbl{}DE BAZĂ\textquotedbl{}
 
   \indexspace
   {\bfseries Ș}\nopagebreak
-  \item ŞAH
-    \subitem ÎNTREBĂRI \{RECAPITULARE\} \$\#\textasciitilde{}\textasciicircum{}
-  \item ȘTIINȚĂ
+  \item ȘAH\nopagebreak
+    \subitem ÎNTREBĂRI \{RECAPITULAR\penalty5000{}E\} \$\#\textasciitilde{}\textasciicircum{}
+  \item ȘTIINȚĂ\nopagebreak
     \subitem NOȚIUNI \textquotedbl{}DE BAZĂ\textquotedbl{}
     \subitem SUMAR
     \subitem ȘIRURI \& TABLOURI
 
   \indexspace
   {\bfseries Ț}\nopagebreak
-  \item ȚARĂ
+  \item ȚARĂ\nopagebreak
     \subitem ANEXĂ -{}- O\textquotesingle{}BRIEN
-    \subitem ÎNTREBĂRI \{RECAPITULARE\} \$\#\textasciitilde{}\textasciicircum{}
+    \subitem ÎNTREBĂRI \{RECAPITULAR\penalty5000{}E\} \$\#\textasciitilde{}\textasciicircum{}
 
   \indexspace
   {\bfseries Cuvinte fără capitole}\nopagebreak
@@ -285,7 +286,7 @@ NUME_DE_FIȘIER ȘI C:\TEMP
 ANEXĂ -- O'BRIEN
 NOȚIUNI "DE BAZĂ"
 Ș
-ŞAH
+ȘAH
 ÎNTREBĂRI {RECAPITULARE} $#~^
 ȘTIINȚĂ
 NOȚIUNI "DE BAZĂ"

@@ -186,6 +186,12 @@ void JetImportTest::refusalsLeaveNothing_data()
     QTest::newRow("a missing table")
         << QStringList{"--words", "tblCuvinte:ID:Text", "vechi.mdb", "Dictionar.mdb"} << "" << 3
         << "nu are tabela „tblCuvinte” (pentru cuvinte). Tabelele lui sunt: tblDictionar, tblCapitol, tblLegatura";
+    QTest::newRow("a missing table, the mapping named")
+        << QStringList{"--words", "tblCuvinte:ID:Text", "vechi.mdb", "Dictionar.mdb"} << "" << 3
+        << "tarvix-db import-mdb --words TABELĂ:CHEIE:TEXT --chapters TABELĂ:CHEIE:TEXT --links TABELĂ:CUVÂNT:CAPITOL";
+    QTest::newRow("a missing field, the mapping named")
+        << QStringList{"--chapters", "TBLCAPITOL:id_capitol:Titlu", "vechi.mdb", "Dictionar.mdb"} << "" << 3
+        << "numiți-le: tarvix-db import-mdb --words";
     QTest::newRow("a missing field") << QStringList{"--chapters", "TBLCAPITOL:id_capitol:Titlu", "vechi.mdb",
                                                     "Dictionar.mdb"}
                                      << "" << 3 << "nu are câmpul „Titlu”";
@@ -334,6 +340,10 @@ void JetImportTest::convertFailureRestoresTheOriginal()
     const Run r = tool(dir.path(), {"convert", "Dictionar.mdb"});
     QCOMPARE(r.code, 3);
     QVERIFY(r.err.contains("nu are tabela „tblDictionar”"));
+    // Tables named otherwise: the refusal says how to name them.
+    QVERIFY2(r.err.contains("tarvix-db import-mdb --words TABELĂ:CHEIE:TEXT --chapters TABELĂ:CHEIE:TEXT --links "
+                            "TABELĂ:CUVÂNT:CAPITOL „Dictionar.mdb” FIȘIER-NOU"),
+             qPrintable(r.err));
     QCOMPARE(entries(dir.path()), QStringList{"Dictionar.mdb"});
     QCOMPARE(bytesOf(dir.filePath("Dictionar.mdb")), original);
     // Neither Access nor Tarvix: said so, touched nothing.

@@ -140,6 +140,8 @@ void ToolTest::helpAndBadArguments_data()
     QTest::newRow("-h") << QStringList{"-h"} << 0 << "Coduri de ieșire";
     QTest::newRow("help") << QStringList{"help"} << 0 << "import FIȘIER DOSAR";
     QTest::newRow("help after a command") << QStringList{"create", "x.mdb", "--help"} << 0 << "create FIȘIER";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "tarvix-db 1.00.0007\n";
+    QTest::newRow("-V") << QStringList{"-V"} << 0 << "tarvix-db 1.00.0007\n";
     QTest::newRow("nothing") << QStringList{} << 2 << "lipsește comanda";
     QTest::newRow("unknown command") << QStringList{"frobnicate", "x.mdb"} << 2 << "„frobnicate” nu există";
     QTest::newRow("unknown option") << QStringList{"--bogus", "create", "x.mdb"} << 2 << "„--bogus” nu există";

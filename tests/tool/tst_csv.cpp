@@ -1,6 +1,6 @@
 // The CSV reader and writer on their own: what each kind of record reads as,
 // with its line number, and that whatever is written reads back the same.
-#include "tools/Csv.h"
+#include "tools/formats/Csv.h"
 
 #include <QtTest>
 

@@ -85,9 +85,8 @@ void TstToolkit::realMessageBoxButtonsAreRomanian()
     const QString question = QStringLiteral(
         "Sunteti sigur cã doriti sã stergeti capitolul 'POINTERI SI ALOCARE DINAMICA' din baza de date ?");
     const int answer = MsgBox(question, style, "Titlu");
-    // The lines break between words, never inside the quoted title.
-    QCOMPARE(shownText, QString(question).replace(QStringLiteral("POINTERI SI ALOCARE DINAMICA"),
-                                                  QStringLiteral("POINTERI\u00A0SI\u00A0ALOCARE\u00A0DINAMICA")));
+    // The text is the text: no character is changed to keep the title on one line.
+    QCOMPARE(shownText, question);
     // Drawn at the density asked for, not scaled up from a small picture.
     const auto kind = icon == QMessageBox::Warning    ? QStyle::SP_MessageBoxWarning
                       : icon == QMessageBox::Critical ? QStyle::SP_MessageBoxCritical

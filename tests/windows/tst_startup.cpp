@@ -282,6 +282,9 @@ void StartupTest::olderAccessFileIsOfferedForConversion_data()
     QTest::newRow("Jet 4 file without the dictionary's tables, Da")
         << "foreign" << 4 << vbYes << "found"
         << "Mesajul programului tarvix-db:\nFișierul „Dictionar.mdb” nu are tabela „tblDictionar”";
+    QTest::newRow("Jet 4 file without the dictionary's tables, Da, the mapping named")
+        << "foreign" << 4 << vbYes << "found"
+        << "tarvix-db import-mdb --words TABELĂ:CHEIE:TEXT --chapters";
     QTest::newRow("older Access file, Da") << "header" << 4 << vbYes << "found"
                                            << "este deteriorat sau trunchiat";
     QTest::newRow("tarvix-db nowhere, Da") << "dictionary" << 4 << vbYes << "nowhere"

@@ -1,0 +1,174 @@
+#include "tools/cli/StoreTool.h"
+
+#include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
+#include "store/Schema.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <cstdio>
+
+namespace tarvix::tool {
+
+namespace {
+
+void write(std::FILE* stream, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void PrintOut(const QString& text)
+{
+    write(stdout, text);
+}
+
+void PrintErr(const QString& text)
+{
+    write(stderr, QStringLiteral("tarvix-db: ") + text);
+}
+
+QString DescribeEngineError(const EngineError& e)
+{
+    return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(e.Text());
+}
+
+QString Counted(long long n, const char* one, const char* many)
+{
+    if (n == 1)
+        return QStringLiteral("1 ") + QString::fromUtf8(one);
+    const long long lastTwo = n % 100;
+    const bool withDe = n != 0 && (lastTwo == 0 || lastTwo >= 20);
+    return QStringLiteral("%1 %2%3").arg(n).arg(withDe ? QStringLiteral("de ") : QString(), QString::fromUtf8(many));
+}
+
+QStringList Listed(const QStringList& items, int limit)
+{
+    QStringList out = items.mid(0, limit);
+    if (items.size() > limit)
+        out << QStringLiteral("… și încă %1.").arg(items.size() - limit);
+    return out;
+}
+
+void PrintListed(const QString& prefix, const QStringList& items)
+{
+    for (const QString& line : Listed(items))
+        PrintErr(prefix + line);
+}
+
+QString Shortened(const QString& text, int max)
+{
+    if (text.size() <= max)
+        return text;
+    qsizetype cut = max;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QStringLiteral("… (%1 de caractere în total)").arg(TextLength(text));
+}
+
+namespace {
+bool startsLikeAFormula(const QString& t)
+{
+    return !t.isEmpty() && QStringView(u"=+-@'").contains(t.front());
+}
+}  // namespace
+
+QString Neutralised(const QString& text)
+{
+    return startsLikeAFormula(text) ? QLatin1Char('\'') + text : text;
+}
+
+QString Unneutralised(const QString& cell)
+{
+    return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
+}
+
+QString TrimmedBlanks(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
+    qsizetype b = 0, e = text.size();
+    while (b < e && blank(text.at(b)))
+        ++b;
+    while (e > b && blank(text.at(e - 1)))
+        --e;
+    return text.mid(b, e - b);
+}
+
+int TextLength(const QString& text)
+{
+    int n = 0;
+    for (const QChar c : text)
+        n += c.isLowSurrogate() ? 0 : 1;
+    return n;
+}
+
+std::unique_ptr<Database> OpenStore(const QString& file, Access access)
+{
+    std::unique_ptr<Database> db;
+    try {
+        db = DBEngine().OpenDatabase(file, access == Access::ReadOnly);
+        store::RequireSchema(*db);
+        if (access == Access::ForWriting)
+            store::RequireSoundStore(*db);
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
+    }
+    return db;
+}
+
+namespace {
+
+void addTexts(Database& db, const QString& table, const QString& field, const QStringList& texts)
+{
+    if (texts.isEmpty())
+        return;
+    auto rs = db.OpenRecordset(table, dbOpenDynaset);
+    for (const QString& text : texts) {
+        rs->AddNew();
+        rs->Collect(field) = text;
+        rs->Update();
+    }
+    rs->Close();
+}
+
+QHash<QString, std::int32_t> keysByFold(Database& db, const QString& sql)
+{
+    QHash<QString, std::int32_t> keys;
+    for (const auto& row : db.QueryRows(sql))
+        keys.insert(FoldKey(row.at(1).ToText()), row.at(0).ToInt32());
+    return keys;
+}
+
+}  // namespace
+
+void AppendContent(Database& db, const Content& content)
+{
+    addTexts(db, QStringLiteral("tblDictionar"), QStringLiteral("Cuvant"), content.words);
+    addTexts(db, QStringLiteral("tblCapitol"), QStringLiteral("Capitol"), content.chapters);
+    if (content.links.empty())
+        return;
+    const auto words = keysByFold(db, QStringLiteral("SELECT ID_Cuvant, Cuvant FROM tblDictionar"));
+    const auto chapters = keysByFold(db, QStringLiteral("SELECT ID_Capitol, Capitol FROM tblCapitol"));
+    auto rs = db.OpenRecordset(QStringLiteral("tblLegatura"), dbOpenDynaset);
+    for (const auto& [word, chapter] : content.links) {
+        const auto w = words.constFind(FoldKey(word));
+        const auto c = chapters.constFind(FoldKey(chapter));
+        // Callers check links first; this guards against a store changed underneath.
+        if (w == words.constEnd() || c == chapters.constEnd())
+            throw EngineError(err::RelatedRowRequired,
+                              QStringLiteral("Legătura „%1” – „%2” trimite la un cuvânt sau capitol care nu există.")
+                                  .arg(word, chapter));
+        rs->AddNew();
+        rs->Collect(QStringLiteral("ID_Cuvant")) = Variant(*w);
+        rs->Collect(QStringLiteral("ID_Capitol")) = Variant(*c);
+        rs->Update();
+    }
+    rs->Close();
+}
+
+}  // namespace tarvix::tool

@@ -1,0 +1,430 @@
+// The Jet reader's rows become what the editors would have stored: texts
+// trimmed and upper-cased as typed, rows that fold alike merged with their
+// links following, links to nothing dropped, each pair once.
+#include "tools/jet/JetImport.h"
+
+#include "tools/cli/StoreTool.h"
+#include "tools/commands/PendingStore.h"
+#include "tools/jet/CodePage.h"
+#include "tools/jet/JetReader.h"
+#include "tools/jet/JetSide.h"
+#include "tools/jet/StoreWriter.h"
+
+#include "platform/text/TextFunctions.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarvix::tool {
+
+namespace {
+
+constexpr long long kMaxRows = store::kMaxRows;
+
+struct Resolved {
+    JetReader::Request request;
+    std::vector<int> types;
+};
+
+// A dictionary kept under other names is read by naming them.
+QString mappingHint(const QString& file)
+{
+    return QStringLiteral(" Dacă dicționarul are tabelele sau câmpurile sub alte nume, numiți-le: tarvix-db import-mdb "
+                          "--words TABELĂ:CHEIE:TEXT --chapters TABELĂ:CHEIE:TEXT --links TABELĂ:CUVÂNT:CAPITOL "
+                          "„%1” FIȘIER-NOU.")
+        .arg(file);
+}
+
+QString tableList(const std::vector<JetTableInfo>& tables)
+{
+    QStringList names;
+    for (const JetTableInfo& t : tables)
+        names << t.name;
+    return names.isEmpty() ? QStringLiteral("niciuna") : names.join(QStringLiteral(", "));
+}
+
+// The file's own spelling of a mapping, its columns' types, and its declared rows.
+Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const JetMapping& m, const char* what,
+                 long long* declared)
+{
+    const JetTableInfo* table = nullptr;
+    for (const JetTableInfo& t : tables)
+        if (t.name.compare(m.table, Qt::CaseInsensitive) == 0)
+            table = &t;
+    if (!table)
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
+                              .arg(file, m.table, QString::fromUtf8(what), tableList(tables))
+                          + mappingHint(file)};
+    Resolved r;
+    r.request.table = table->name;
+    for (const QString& wanted : {m.first, m.second}) {
+        const JetColumnInfo* column = nullptr;
+        for (const JetColumnInfo& c : table->columns)
+            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0)
+                column = &c;
+        if (!column) {
+            QStringList have;
+            for (const JetColumnInfo& c : table->columns)
+                have << c.name;
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("Tabela „%1” din fișierul „%2” nu are câmpul „%3”. Câmpurile ei "
+                                         "sunt: %4. Tabelele fișierului sunt: %5.")
+                                  .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))
+                              + mappingHint(file)};
+        }
+        r.request.columns << column->name;
+        r.types.push_back(column->type);
+    }
+    *declared = table->declaredRows;
+    return r;
+}
+
+bool isNumber(int type)
+{
+    return type == jettype::Byte || type == jettype::Int || type == jettype::Long;
+}
+bool isText(int type)
+{
+    return type == jettype::Text || type == jettype::Memo;
+}
+
+std::optional<qint32> keyOf(const JetField& f)
+{
+    if (f.null)
+        return std::nullopt;
+    // Digits with an optional sign: the reader writes nothing else for a number.
+    qint64 v = 0;
+    bool ok = !f.text.isEmpty() && f.text.size() <= 11;
+    qsizetype i = ok && f.text[0] == '-' ? 1 : 0;
+    ok = ok && i < f.text.size();
+    for (; ok && i < f.text.size(); ++i) {
+        ok = f.text[i] >= '0' && f.text[i] <= '9';
+        v = v * 10 + (f.text[i] - '0');
+    }
+    if (f.text.startsWith('-'))
+        v = -v;
+    if (!ok || v < INT32_MIN || v > INT32_MAX)
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("o cheie din fișier nu este un număr întreg de 32 de biți („%1”).")
+                          .arg(QString::fromUtf8(f.text.first(std::min<qsizetype>(40, f.text.size())).toByteArray()))};
+    return static_cast<qint32>(v);
+}
+
+// What was read and stored, for the report.
+struct Import {
+    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
+    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
+    long long linksRead = 0, linksStored = 0, linksRepeated = 0;
+    QStringList dropped;
+    QStringList report;
+};
+
+Import importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
+{
+    const QString file = QFileInfo(jetPath).fileName();
+    JetReader reader(jetPath);
+    const JetHeader& header = reader.header();
+    const std::vector<JetTableInfo> tables = reader.Tables();
+    long long declared[3];
+    std::vector<Resolved> resolved{resolve(file, tables, options.words, "cuvinte", &declared[0]),
+                                   resolve(file, tables, options.chapters, "capitole", &declared[1]),
+                                   resolve(file, tables, options.links, "legături", &declared[2])};
+    for (int i = 0; i < 3; ++i) {
+        const bool linksTable = i == 2;
+        if (!isNumber(resolved[i].types[0])
+            || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
+                                         "%5.")
+                              .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
+                                   resolved[i].request.columns[1],
+                                   linksTable ? QStringLiteral("două chei numerice")
+                                              : QStringLiteral("o cheie numerică și un text"))};
+        if (!linksTable && declared[i] > kMaxRows)
+            throw Failure{exitcode::Refused,
+                          QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
+                                         "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
+                              .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
+                              .arg(kMaxRows)};
+    }
+
+    Import im;
+    StoreWriter writer(storePath);
+    const bool jet3 = header.version == 0;
+    QString codePageLine = QStringLiteral("texte Unicode");
+    bool built = false;
+    // Words and chapters are all in before the first link: decode, merge and store them.
+    const auto build = [&] {
+        built = true;
+        std::unique_ptr<CodePageDecoder> decoder;
+        if (jet3) {
+            // Jet 3 texts are bytes in the file's code page, unless the user names another.
+            int cp = options.codePage ? options.codePage : header.codePage;
+            QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
+            if (!options.codePage && cp == 1252) {
+                bool romanian = false;
+                for (const JetSide* s : {&im.words, &im.chapters})
+                    for (const SourceRow& r : s->rows)
+                        romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
+                if (romanian) {
+                    cp = 1250;
+                    why =
+                        QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
+                                       "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+                }
+            }
+            if (cp == 0)
+                cp = 1252;
+            decoder = std::make_unique<CodePageDecoder>(cp);
+            codePageLine = QStringLiteral("pagina de cod %1 (%2)").arg(cp).arg(why);
+        }
+        const auto decode = [&](const QByteArray& b) { return decoder ? decoder->Decode(b) : QString::fromUtf8(b); };
+        for (JetSide* s : {&im.words, &im.chapters}) {
+            if (static_cast<long long>(s->rows.size()) > kMaxRows)
+                throw Failure{exitcode::Refused,
+                              QStringLiteral("%1: fișierul are %2; ferestrele programului pot lista cel mult %3.")
+                                  .arg(s->title, Counted(static_cast<long long>(s->rows.size()), "rând", "rânduri"))
+                                  .arg(kMaxRows)};
+            s->build(decode);
+        }
+        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"),
+                    im.words.stored);
+        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"),
+                    im.chapters.stored);
+    };
+
+    std::vector<std::uint64_t> pairs;  // word key, chapter key
+    pairs.reserve(static_cast<std::size_t>(std::min<long long>(declared[2], 20'000'000)));
+    const auto link = [&](std::optional<qint32> w, std::optional<qint32> c) {
+        const long long row = ++im.linksRead;
+        using Range = decltype(im.words.rowsOf(0));
+        const Range ws = w ? im.words.rowsOf(*w) : Range{};
+        const Range cs = c ? im.chapters.rowsOf(*c) : Range{};
+        if (ws.first == ws.second || cs.first == cs.second) {
+            QStringList why;
+            if (!w)
+                why << QStringLiteral("cheia cuvântului este goală");
+            else if (ws.first == ws.second)
+                why << im.words.missing(*w);
+            if (!c)
+                why << QStringLiteral("cheia capitolului este goală");
+            else if (cs.first == cs.second)
+                why << im.chapters.missing(*c);
+            im.dropped << QStringLiteral("rândul %1: %2.").arg(row).arg(why.join(QStringLiteral("; ")));
+            return;
+        }
+        // A key that several rows share joins each of them, as a query over the file would.
+        for (auto a = ws.first; a != ws.second; ++a)
+            for (auto b = cs.first; b != cs.second; ++b) {
+                const qint32 wk = im.words.stored[a->second].key;
+                const qint32 ck = im.chapters.stored[b->second].key;
+                // Offset so that negative keys sort before positive ones.
+                pairs.push_back((std::uint64_t(std::uint32_t(wk) ^ 0x80000000u) << 32)
+                                | (std::uint32_t(ck) ^ 0x80000000u));
+            }
+    };
+
+    reader.Read({resolved[0].request, resolved[1].request, resolved[2].request},
+                [&](std::size_t request, const std::vector<JetField>& f) {
+                    if (request == 2) {
+                        if (!built)
+                            build();
+                        link(keyOf(f[0]), keyOf(f[1]));
+                        return;
+                    }
+                    JetSide& side = request == 0 ? im.words : im.chapters;
+                    std::optional<QByteArray> text;
+                    if (!f[1].null)
+                        text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text.toByteArray();
+                    side.rows.push_back({keyOf(f[0]), std::move(text)});
+                });
+    if (!built)
+        build();
+    std::sort(pairs.begin(), pairs.end());
+    const auto last = std::unique(pairs.begin(), pairs.end());
+    im.linksRepeated = static_cast<long long>(pairs.end() - last);
+    pairs.erase(last, pairs.end());
+    for (const std::uint64_t p : pairs)
+        writer.link(static_cast<qint32>(std::uint32_t(p >> 32) ^ 0x80000000u),
+                    static_cast<qint32>(std::uint32_t(p) ^ 0x80000000u));
+    im.linksStored = static_cast<long long>(pairs.size());
+    writer.finish();
+
+    im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
+    for (const JetSide* s : {&im.words, &im.chapters})
+        im.report << QStringLiteral("%1 (tabela „%2”): %3 citite, %4 păstrate, %5 unite cu altele, %6 sărite.")
+                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).request.table)
+                         .arg(s->rows.size())
+                         .arg(s->stored.size())
+                         .arg(s->merged)
+                         .arg(s->skipped);
+    return im;
+}
+
+// Engine failures while writing name the file that was being made.
+Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
+                    const QString& storeName)
+{
+    try {
+        return importInto(jetPath, options, storePath);
+    } catch (const EngineError& e) {
+        throw Failure{exitcode::EngineFailure,
+                      QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeName, DescribeEngineError(e))};
+    }
+}
+
+void printReport(const Import& im, const QString& storeName, qint64 ms)
+{
+    QStringList out = im.report;
+    out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
+               .arg(im.linksRead)
+               .arg(im.linksStored)
+               .arg(im.linksRepeated)
+               .arg(im.dropped.size());
+    const auto section = [&](const QString& title, const QStringList& items) {
+        if (items.isEmpty())
+            return;
+        out << title;
+        for (const QString& line : Listed(items))
+            out << QStringLiteral("  ") + line;
+    };
+    section(QStringLiteral("Legături lăsate deoparte:"), im.dropped);
+    for (const JetSide* s : {&im.words, &im.chapters}) {
+        section(QStringLiteral("%1 sărite:").arg(s->title), s->skips);
+        section(QStringLiteral("%1 unite:").arg(s->title), s->merges);
+        section(QStringLiteral("%1 mai lungi decât căsuța ferestrei (%2 caractere), păstrate întregi:")
+                    .arg(s->title)
+                    .arg(s->boxMax),
+                s->longTexts);
+    }
+    out << QStringLiteral("Am făcut baza de date „%1” în %2 s.")
+               .arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
+    PrintOut(out.join(QLatin1Char('\n')));
+}
+
+// A second name for the original, beside it; no existing file is ever replaced.
+QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
+{
+    const QString kind = header.version == 0   ? QStringLiteral("jet3")
+                         : header.version == 1 ? QStringLiteral("jet4")
+                                               : QStringLiteral("ace");
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            QStringLiteral("%1.original-%2%3%4")
+                .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+        const QString path = info.absoluteDir().filePath(name);
+        const QByteArray to = QFile::encodeName(path);
+        if (::link(from.constData(), to.constData()) == 0)
+            return path;
+        if (errno == EEXIST)
+            continue;
+        // A file system without hard links: a copy that refuses an existing name.
+        if (QFileInfo::exists(path))
+            continue;
+        if (QFile::copy(info.absoluteFilePath(), path))
+            return path;
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
+                          .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    throw Failure{
+        exitcode::FileProblem,
+        QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+JetMapping ParseJetMapping(const QString& option, const QString& value)
+{
+    const QStringList parts = value.split(QLatin1Char(':'));
+    if (parts.size() != 3
+        || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
+    return {parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed()};
+}
+
+int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QFileInfo jetInfo(QDir::current(), jet);
+    const QFileInfo storeInfo(QDir::current(), store);
+    if (!jetInfo.exists())
+        throw Failure{
+            exitcode::FileProblem,
+            QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
+    if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
+        || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
+        throw Failure{exitcode::BadArguments,
+                      QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
+                                     "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
+                          .arg(jet)};
+    PendingStore pending(store, options.force);
+    const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
+    pending.MoveIntoPlace();
+    printReport(im, store, clock.elapsed());
+    return exitcode::Ok;
+}
+
+int RunConvert(const QString& file)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QFileInfo info(QDir::current(), file);
+    if (!info.exists() || !info.isFile())
+        throw Failure{
+            exitcode::FileProblem,
+            info.isDir()
+                ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
+                : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
+    if (!IsJetFile(info.absoluteFilePath())) {
+        try {
+            OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
+        } catch (const Failure& f) {
+            throw Failure{
+                f.code,
+                QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
+        }
+        PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
+        return exitcode::Ok;
+    }
+    PendingStore pending(file, true);
+    JetImportOptions options;
+    const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
+    const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
+    try {
+        pending.MoveIntoPlace();
+    } catch (...) {
+        QFile::remove(original);
+        throw;
+    }
+    printReport(im, file, clock.elapsed());
+    PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
+                 .arg(QFileInfo(original).fileName(), info.fileName()));
+    return exitcode::Ok;
+}
+
+}  // namespace tarvix::tool

@@ -1,0 +1,43 @@
+// The parent's side of the Jet reader: checks the file, runs the reader in a
+// child process under a time limit, and hands its tables and rows on.
+#pragma once
+
+#include "tools/jet/JetFile.h"
+#include "tools/jet/JetProtocol.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace tarvix::tool {
+
+class JetReader {
+public:
+    // Throws Failure (FileProblem) for a file that is not a readable Jet file.
+    explicit JetReader(QString path);
+
+    const JetHeader& header() const { return header_; }
+    // The user tables with their columns.
+    std::vector<JetTableInfo> Tables();
+
+    struct Request {
+        QString table;  // as the file spells it
+        QStringList columns;
+    };
+    // Each table's rows, in order; a row count that differs from the table's own is damage (Failure).
+    void Read(const std::vector<Request>& requests,
+              const std::function<void(std::size_t request, const std::vector<JetField>&)>& onRow);
+
+    // Seconds the reader may take for this file before it is stopped.
+    int TimeLimitSeconds() const;
+
+private:
+    void run(const QStringList& arguments, JetOutputParser& parser);
+    QString path_;
+    JetHeader header_;
+    qint64 size_ = 0;
+};
+
+}  // namespace tarvix::tool

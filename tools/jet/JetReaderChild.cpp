@@ -1,0 +1,186 @@
+#include "tools/jet/JetReaderChild.h"
+
+#include "tools/jet/JetProtocol.h"
+
+// mdbtools.h declares templates through glib, which must come first in C++.
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace tarvix::tool {
+
+namespace {
+
+void put(const char* text, std::size_t size)
+{
+    std::fwrite(text, 1, size, stdout);
+}
+void put(const QByteArray& b)
+{
+    put(b.constData(), static_cast<std::size_t>(b.size()));
+}
+void put(const char* text)
+{
+    put(text, std::strlen(text));
+}
+
+int fail(const char* message)
+{
+    put("X\t");
+    put(EscapeJetField(message, std::strlen(message)));
+    put("\nZ\n");
+    std::fflush(stdout);
+    return 1;
+}
+
+void tableRecord(MdbTableDef* table, const std::vector<MdbColumn*>& columns)
+{
+    put("T\t");
+    put(EscapeJetField(table->name, std::strlen(table->name)));
+    put(QByteArray("\t") + QByteArray::number(table->num_rows) + '\t' + QByteArray::number(qsizetype(columns.size()))
+        + '\n');
+    for (MdbColumn* c : columns) {
+        put("C\t");
+        put(EscapeJetField(c->name, std::strlen(c->name)));
+        put(QByteArray("\t") + QByteArray::number(c->col_type) + '\n');
+    }
+}
+
+std::vector<MdbColumn*> allColumns(MdbTableDef* table)
+{
+    std::vector<MdbColumn*> out;
+    for (unsigned i = 0; i < table->num_cols; ++i)
+        out.push_back(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i)));
+    return out;
+}
+
+int list(MdbHandle* mdb)
+{
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return fail("the catalog cannot be read");
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
+            continue;
+        MdbTableDef* table = mdb_read_table(entry);
+        if (!table)
+            return fail("a table definition cannot be read");
+        if (!mdb_read_columns(table)) {
+            mdb_free_tabledef(table);
+            return fail("a table's columns cannot be read");
+        }
+        tableRecord(table, allColumns(table));
+        put("E\t0\t0\n");
+        mdb_free_tabledef(table);
+    }
+    put("Z\n");
+    return 0;
+}
+
+int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::string>& wanted)
+{
+    std::vector<char> tableName(name.begin(), name.end());
+    tableName.push_back('\0');
+    MdbTableDef* table = mdb_read_table_by_name(mdb, tableName.data(), MDB_TABLE);
+    if (!table)
+        return fail("a table cannot be found or read");
+    if (!mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        return fail("a table's columns cannot be read");
+    }
+    const std::vector<MdbColumn*> all = allColumns(table);
+    // A column asked for twice is bound once: libmdb keeps one buffer a column.
+    std::vector<MdbColumn*> columns;
+    std::vector<std::size_t> slot;  // for each column asked for, its buffer
+    std::vector<int> bound;         // libmdb's column numbers, one a buffer
+    for (const std::string& w : wanted) {
+        unsigned found = 0;
+        while (found < all.size() && w != all[found]->name)
+            ++found;
+        if (found == all.size()) {
+            mdb_free_tabledef(table);
+            return fail("a column cannot be found");
+        }
+        columns.push_back(all[found]);
+        std::size_t s = 0;
+        while (s < bound.size() && bound[s] != static_cast<int>(found + 1))
+            ++s;
+        if (s == bound.size())
+            bound.push_back(static_cast<int>(found + 1));
+        slot.push_back(s);
+    }
+    tableRecord(table, columns);
+    mdb_rewind_table(table);
+    std::vector<std::vector<char>> buffers(bound.size(), std::vector<char>(mdb->bind_size + 1));
+    std::vector<int> lengths(bound.size());
+    for (std::size_t i = 0; i < bound.size(); ++i)
+        mdb_bind_column(table, bound[i], buffers[i].data(), &lengths[i]);
+    long long read = 0;
+    QByteArray line;
+    while (mdb_fetch_row(table)) {
+        line = "R";
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            line.append('\t');
+            // libmdb gives a null as an empty value; an empty text is skipped like a null.
+            const std::size_t b = slot[i];
+            if (lengths[b] == 0)
+                line.append("\\N");
+            else
+                line.append(EscapeJetField(buffers[b].data(), static_cast<std::size_t>(lengths[b])));
+        }
+        line.append('\n');
+        put(line);
+        ++read;
+    }
+    put(QByteArray("E\t") + QByteArray::number(read) + '\t' + QByteArray::number(table->num_rows) + '\n');
+    mdb_free_tabledef(table);
+    return 0;
+}
+
+int dump(MdbHandle* mdb, int argc, char** argv)
+{
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return fail("the catalog cannot be read");
+    for (int i = 0; i < argc;) {
+        const std::string table = argv[i++];
+        std::vector<std::string> columns;
+        while (i < argc && std::strcmp(argv[i], "--") != 0)
+            columns.emplace_back(argv[i++]);
+        ++i;
+        if (const int rc = dumpTable(mdb, table, columns); rc != 0)
+            return rc;
+    }
+    put("Z\n");
+    return 0;
+}
+
+}  // namespace
+
+int RunJetReaderChild(int argc, char** argv)
+{
+    static char buffer[1 << 20];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    if (argc < 2)
+        return fail("usage: list FILE | dump FILE TABLE COLUMN... [-- TABLE COLUMN...]");
+    const std::string mode = argv[0];
+    MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
+    if (!mdb)
+        return fail("the file cannot be opened as an Access database");
+    mdb_set_bind_size(mdb, MDB_BIND_SIZE);
+    int rc;
+    if (mode == "list")
+        rc = list(mdb);
+    else if (mode == "dump")
+        rc = dump(mdb, argc - 2, argv + 2);
+    else
+        rc = fail("unknown mode");
+    std::fflush(stdout);
+    mdb_close(mdb);
+    return rc;
+}
+
+}  // namespace tarvix::tool
