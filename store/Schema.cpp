@@ -68,10 +68,15 @@ void CreateSchema(Database& db)
 {
     {
         Transaction transaction(db);
-        db.ExecuteScript(QString::fromUtf8(db.OnServer() ? kServerSchema : kSchema));
+        CreateSchemaIn(db);
         transaction.Commit();
     }
     db.ReloadSchema();
+}
+
+void CreateSchemaIn(Database& db)
+{
+    db.ExecuteScript(QString::fromUtf8(db.OnServer() ? kServerSchema : kSchema));
 }
 
 QStringList RequiredFields(const QString& table)

@@ -1,6 +1,9 @@
 #include "platform/engine/Connection.h"
 
 #include "platform/engine/ErrorNumbers.h"
+#include "platform/engine/Statement.h"
+
+#include <QStringList>
 
 #include <QFileInfo>
 
@@ -29,6 +32,23 @@ void Connection::failInternal() const
 {
     throw EngineError(err::EngineFailure,
                       QStringLiteral("Eroare a bazei de date: un rând citit chiar acum nu mai poate fi găsit."));
+}
+
+void Connection::bulkInsert(const QString& table, const std::vector<QString>& columns,
+                            const std::vector<std::vector<Variant>>& rows)
+{
+    QStringList names, marks;
+    for (const QString& c : columns) {
+        names << QuoteName(c);
+        marks << QStringLiteral("?%1").arg(marks.size() + 1);
+    }
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(QuoteName(table), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    for (const auto& row : rows) {
+        Statement st(*this, sql);
+        st.bind(row);
+        st.run();
+    }
 }
 
 TableInfo Connection::describeTable(const QString& name, const std::vector<RawColumn>& raw)

@@ -68,6 +68,10 @@ public:
     virtual std::int64_t lastInsertId() = 0;
     virtual std::int64_t changes() = 0;
     virtual void loadSchema() = 0;
+    // Adds rows to a table at once, inside the caller's transaction: one
+    // prepared insert by default, COPY on a server.
+    virtual void bulkInsert(const QString& table, const std::vector<QString>& columns,
+                            const std::vector<std::vector<Variant>>& rows);
     // A store on a database server rather than a file.
     virtual bool onServer() const = 0;
     // A failure inside the engine that the backend did not report itself.

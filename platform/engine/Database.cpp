@@ -98,6 +98,29 @@ void Database::RollbackTransaction() noexcept
     conn_->rollback();
 }
 
+void Database::BulkInsert(const QString& table, const std::vector<QString>& columns,
+                          const std::vector<std::vector<Variant>>& rows)
+{
+    conn_->ensureOpen();
+    // Names as the store spells them: a server keeps them in lower case.
+    const detail::TableInfo* t = conn_->schema.find(table);
+    if (!t)
+        throw EngineError(err::UnknownTable, QStringLiteral("Tabela „%1” nu există în baza de date.").arg(table));
+    std::vector<QString> spelt;
+    for (const QString& name : columns) {
+        QString found;
+        for (const detail::ColumnInfo& c : t->columns)
+            for (const QString& n : {c.name, c.foldColumn})
+                if (found.isEmpty() && !n.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
+                    found = n;
+        if (found.isEmpty())
+            throw EngineError(err::UnknownField,
+                              QStringLiteral("Câmpul „%1” nu există în tabela „%2”.").arg(name, t->name));
+        spelt.push_back(found);
+    }
+    conn_->bulkInsert(t->name, spelt, rows);
+}
+
 void Database::ReloadSchema()
 {
     conn_->clearStatements();

@@ -35,6 +35,9 @@ public:
     void BeginTransaction();
     void CommitTransaction();
     void RollbackTransaction() noexcept;
+    // For the tools: adds rows at once inside the caller's transaction (COPY on a server).
+    void BulkInsert(const QString& table, const std::vector<QString>& columns,
+                    const std::vector<std::vector<Variant>>& rows);
     // Reads the table list again after the schema changed.
     void ReloadSchema();
     // Table and field names as the file spells them (empty when the table is missing).

@@ -6,6 +6,8 @@
 #include "platform/engine/ServerLink.h"
 #include "platform/engine/Statement.h"
 
+#include <QStringList>
+
 #include <libpq-fe.h>
 
 #include <map>
@@ -164,6 +166,70 @@ std::int64_t PgConnection::lastInsertId()
     const std::int64_t id = std::strtoll(PQgetvalue(r, 0, 0), nullptr, 10);
     PQclear(r);
     return id;
+}
+
+namespace {
+
+// One value in COPY's text form.
+void appendCopyValue(QByteArray& out, const Variant& v)
+{
+    if (v.IsNull()) {
+        out += "\\N";
+        return;
+    }
+    const QByteArray utf8 = v.IsText() ? v.ToText().toUtf8() : QByteArray::number(v.ToInt64());
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+}
+
+}  // namespace
+
+void PgConnection::bulkInsert(const QString& table, const std::vector<QString>& columns,
+                              const std::vector<std::vector<Variant>>& rows)
+{
+    QStringList names;
+    for (const QString& c : columns)
+        names << QuoteName(c);
+    PGresult* start = PQexec(handle(), QStringLiteral("COPY %1 (%2) FROM STDIN")
+                                           .arg(QuoteName(table), names.join(QStringLiteral(", ")))
+                                           .toUtf8()
+                                           .constData());
+    if (PQresultStatus(start) != PGRES_COPY_IN)
+        fail(start);
+    PQclear(start);
+    QByteArray chunk;
+    auto send = [&] {
+        if (PQputCopyData(handle(), chunk.constData(), static_cast<int>(chunk.size())) != 1)
+            fail(nullptr);
+        chunk.clear();
+    };
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c)
+                chunk += '\t';
+            appendCopyValue(chunk, row[c]);
+        }
+        chunk += '\n';
+        if (chunk.size() > (1 << 20))
+            send();
+    }
+    send();
+    if (PQputCopyEnd(handle(), nullptr) != 1)
+        fail(nullptr);
+    PGresult* r = PQgetResult(handle());
+    // The connection takes the next statement only once every result of the COPY is read.
+    for (PGresult* more = PQgetResult(handle()); more; more = PQgetResult(handle()))
+        PQclear(more);
+    if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        fail(r);
+    PQclear(r);
 }
 
 std::unique_ptr<PreparedStatement> PgConnection::prepareNew(const QString& sql)

@@ -42,6 +42,8 @@ public:
     std::int64_t lastInsertId() override;
     std::int64_t changes() override { return changes_; }
     void loadSchema() override;
+    void bulkInsert(const QString& table, const std::vector<QString>& columns,
+                    const std::vector<std::vector<Variant>>& rows) override;
     bool onServer() const override { return true; }
 
 protected:

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,9 @@ QString TrimmedBlanks(const QString& text);
 
 // Characters as a person counts them (code points, not UTF-16 units).
 int TextLength(const QString& text);
+
+// The password for server, read from the terminal without echo; nothing without a terminal.
+std::optional<QString> AskPasswordOnTerminal(const QString& server);
 
 // How a command opens the store. ReadOnly: a command that only reads, so it
 // works on a read-only file, folder or medium. ForRepair: for writing, whatever

@@ -65,6 +65,24 @@ Comenzi:
                         cuvintele fără capitole și, ca notă la sfârșit,
                         capitolele fără cuvinte. Baza de date nu este
                         schimbată.
+  share FIȘIER ADRESĂ   pune dicționarul pe un server PostgreSQL, ca să fie
+                        folosit de pe mai multe calculatoare: îl copiază
+                        într-o bază de date goală de pe server (ADRESĂ de
+                        forma postgresql://SERVER/BAZĂ), într-o singură
+                        tranzacție, verifică rând cu rând copia, apoi pune în
+                        locul lui FIȘIER o legătură la server și păstrează
+                        dicționarul local alături, cu „.local.mdb” în nume
+                        (niciodată suprascris). O bază de date care are deja
+                        tabele este refuzată. Parola nu se scrie în adresă:
+                        vine din ~/.pgpass (sau PGPASSFILE, un fișier de
+                        servicii) ori se cere la terminal.
+  link FIȘIER ADRESĂ    scrie în FIȘIER legătura la un dicționar aflat deja
+                        pe server (pe alt calculator decât cel care l-a pus
+                        acolo), după ce verifică dicționarul de pe server.
+  copy SURSĂ DESTINAȚIE copiază un dicționar între un fișier și un server, în
+                        oricare sens; fiecare poate fi un fișier, o legătură
+                        sau o ADRESĂ. Un fișier DESTINAȚIE nu trebuie să
+                        existe, o bază de date DESTINAȚIE trebuie să fie goală.
   help                  arată acest text.
 
 Opțiuni:
@@ -149,6 +167,12 @@ const Command kCommands[] = {
          o.force = a.force;
          return RunImportMdb(a.positional[0], a.positional[1], o);
      }},
+    {"share", 2, "un FIȘIER și o ADRESĂ", None,
+     [](const Arguments& a) { return RunShare(a.positional[0], a.positional[1]); }},
+    {"link", 2, "un FIȘIER și o ADRESĂ", None,
+     [](const Arguments& a) { return RunLink(a.positional[0], a.positional[1]); }},
+    {"copy", 2, "o SURSĂ și o DESTINAȚIE", None,
+     [](const Arguments& a) { return RunCopy(a.positional[0], a.positional[1]); }},
     {"convert", 1, "un FIȘIER", None, [](const Arguments& a) { return RunConvert(a.positional[0]); }},
     {"index", 1, "un FIȘIER", Force | IndexOnly,
      [](const Arguments& a) {
@@ -292,6 +316,8 @@ int main(int argc, char* argv[])
     if (argc >= 2 && std::strcmp(argv[1], kJetReaderMode) == 0)
         return RunJetReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
+    // A server whose password is in none of libpq's places: asked at the terminal, kept in memory only.
+    DBEngine::OnPassword = AskPasswordOnTerminal;
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     try {
