@@ -17,7 +17,8 @@ packages=(
   clang-14 libclang-rt-14-dev
   mdbtools mdbtools-dev
   scdoc man-db lintian libxml2-utils bash-completion
-  texlive-latex-base texlive-lang-european lmodern
+  texlive-latex-base texlive-lang-european lmodern libpoppler-qt6-dev
+  openssh-server sshfs
 )
 # What `run` needs: the two editions and the companion tool, no test program.
 programs=(tarvix tarvix-1.00.0005 tarvix-db)

@@ -34,7 +34,7 @@ expect()
 
 run_checks()
 {
-    expect "tarvix-db " "check convert create export help import import-mdb index sample"
+    expect "tarvix-db " "check convert copy create export help import import-mdb index link sample share"
     expect "tarvix-db im" "import import-mdb"
     expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --words"
     expect "tarvix-db index --" "--force --format --help --linked-only --output"

@@ -191,16 +191,9 @@ void checkBinding(const QString& built, const QString& plain, const std::vector<
     require(t.params == values, "statement binds other values", built);
 }
 
-void runOne(const QString& w, const QString& c, unsigned choice)
+// The rows for w and c, their variants and look-alikes, added as the editors and plain SQL would.
+Model addRows(Database& db, const QString& w, const QString& c, unsigned choice)
 {
-    Database& db = *gStore->db;
-    const QString plain = QStringLiteral("PLAIN");
-    checkBinding(store::SearchStatement(w), store::SearchStatement(plain), {FoldKey(w)});
-    checkBinding(store::LinksStatement(w), store::LinksStatement(plain), {FoldKey(w)});
-    checkBinding(store::DeleteWordStatement(w), store::DeleteWordStatement(plain), {FoldKey(w)});
-    checkBinding(store::DeleteChapterStatement(c), store::DeleteChapterStatement(plain), {FoldKey(c)});
-    checkBinding(store::DeleteLinkStatement(c, w), store::DeleteLinkStatement(plain, plain), {FoldKey(c), FoldKey(w)});
-
     Model m;
     {
         auto rs = db.OpenRecordset(QStringLiteral("tblDictionar"), dbOpenDynaset);
@@ -220,61 +213,80 @@ void runOne(const QString& w, const QString& c, unsigned choice)
             addPlain(QStringLiteral("Capitol"), QStringLiteral("tblCapitol"), d, m.chapters);
         addPlain(QStringLiteral("Capitol"), QStringLiteral("tblCapitol"), w, m.chapters);
     }
-    {
-        // The first rows are the texts themselves when the store took them: the first link goes in the
-        // way the links editor adds one, the spread of others by plain SQL.
-        std::vector<Link> wanted;
-        for (std::size_t i = 0; i < m.words.size(); ++i)
-            for (std::size_t j = 0; j < m.chapters.size(); ++j)
-                if (i + j < 2 || (i * 7 + j * 3 + choice) % 6 == 0)
-                    wanted.push_back({m.words[i].id, m.chapters[j].id});
-        for (std::size_t k = 0; k < wanted.size(); ++k) {
-            if (k == 0) {
-                auto rs = db.OpenRecordset(QStringLiteral("tblLegatura"), dbOpenDynaset);
-                rs->AddNew();
-                rs->Collect(QStringLiteral("id_cuvant")) = static_cast<std::int32_t>(wanted[k].first);
-                rs->Collect(QStringLiteral("id_capitol")) = static_cast<std::int32_t>(wanted[k].second);
-                rs->Update();
-                rs->Close();
-            } else {
-                db.QueryRows(QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)"),
-                             {Variant(wanted[k].first), Variant(wanted[k].second)});
-            }
-            m.links.push_back(wanted[k]);
-        }
-    }
-    requireStoreIs(m, "rows added");
+    return m;
+}
 
-    // The search and the links query list exactly the links of words equal to w.
-    {
-        std::vector<std::pair<QString, QString>> expected, have;
-        std::vector<std::tuple<QString, std::int64_t, QString>> expectedLinks, haveLinks;
-        for (const Link& l : m.links) {
-            const QString* word = textOf(m.words, l.first);
-            const QString* chapter = textOf(m.chapters, l.second);
-            if (same(*word, w)) {
-                expected.push_back({*word, *chapter});
-                expectedLinks.push_back({*chapter, l.second, *word});
-            }
+void addLinks(Database& db, Model& m, unsigned choice)
+{
+    // The first rows are the texts themselves when the store took them: the first link goes in the
+    // way the links editor adds one, the spread of others by plain SQL.
+    std::vector<Link> wanted;
+    for (std::size_t i = 0; i < m.words.size(); ++i)
+        for (std::size_t j = 0; j < m.chapters.size(); ++j)
+            if (i + j < 2 || (i * 7 + j * 3 + choice) % 6 == 0)
+                wanted.push_back({m.words[i].id, m.chapters[j].id});
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        if (k == 0) {
+            auto rs = db.OpenRecordset(QStringLiteral("tblLegatura"), dbOpenDynaset);
+            rs->AddNew();
+            rs->Collect(QStringLiteral("id_cuvant")) = static_cast<std::int32_t>(wanted[k].first);
+            rs->Collect(QStringLiteral("id_capitol")) = static_cast<std::int32_t>(wanted[k].second);
+            rs->Update();
+            rs->Close();
+        } else {
+            db.QueryRows(QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)"),
+                         {Variant(wanted[k].first), Variant(wanted[k].second)});
         }
-        auto rs = db.OpenRecordset(store::SearchStatement(w));
-        for (; !rs->Eof(); rs->MoveNext())
-            have.push_back({rs->Fields(QStringLiteral("Cuvant")).Value.ToText(),
-                            rs->Fields(QStringLiteral("capitol")).Value.ToText()});
-        rs->Close();
-        auto ls = db.OpenRecordset(store::LinksStatement(w));
-        for (; !ls->Eof(); ls->MoveNext())
-            haveLinks.push_back({ls->Fields(QStringLiteral("Capitol")).Value.ToText(),
-                                 ls->Fields(QStringLiteral("ID_Capitol")).Value.ToInt64(),
-                                 ls->Fields(QStringLiteral("Cuvant")).Value.ToText()});
-        ls->Close();
-        std::sort(expected.begin(), expected.end());
-        std::sort(have.begin(), have.end());
-        std::sort(expectedLinks.begin(), expectedLinks.end());
-        std::sort(haveLinks.begin(), haveLinks.end());
-        require(have == expected, "search rows differ", show(w));
-        require(haveLinks == expectedLinks, "links query rows differ", show(w));
+        m.links.push_back(wanted[k]);
     }
+}
+
+// The search and the links query list exactly the links of words equal to w.
+void checkQueries(Database& db, const Model& m, const QString& w)
+{
+    std::vector<std::pair<QString, QString>> expected, have;
+    std::vector<std::tuple<QString, std::int64_t, QString>> expectedLinks, haveLinks;
+    for (const Link& l : m.links) {
+        const QString* word = textOf(m.words, l.first);
+        const QString* chapter = textOf(m.chapters, l.second);
+        if (same(*word, w)) {
+            expected.push_back({*word, *chapter});
+            expectedLinks.push_back({*chapter, l.second, *word});
+        }
+    }
+    auto rs = db.OpenRecordset(store::SearchStatement(w));
+    for (; !rs->Eof(); rs->MoveNext())
+        have.push_back({rs->Fields(QStringLiteral("Cuvant")).Value.ToText(),
+                        rs->Fields(QStringLiteral("capitol")).Value.ToText()});
+    rs->Close();
+    auto ls = db.OpenRecordset(store::LinksStatement(w));
+    for (; !ls->Eof(); ls->MoveNext())
+        haveLinks.push_back({ls->Fields(QStringLiteral("Capitol")).Value.ToText(),
+                             ls->Fields(QStringLiteral("ID_Capitol")).Value.ToInt64(),
+                             ls->Fields(QStringLiteral("Cuvant")).Value.ToText()});
+    ls->Close();
+    std::sort(expected.begin(), expected.end());
+    std::sort(have.begin(), have.end());
+    std::sort(expectedLinks.begin(), expectedLinks.end());
+    std::sort(haveLinks.begin(), haveLinks.end());
+    require(have == expected, "search rows differ", show(w));
+    require(haveLinks == expectedLinks, "links query rows differ", show(w));
+}
+
+void runOne(const QString& w, const QString& c, unsigned choice)
+{
+    Database& db = *gStore->db;
+    const QString plain = QStringLiteral("PLAIN");
+    checkBinding(store::SearchStatement(w), store::SearchStatement(plain), {FoldKey(w)});
+    checkBinding(store::LinksStatement(w), store::LinksStatement(plain), {FoldKey(w)});
+    checkBinding(store::DeleteWordStatement(w), store::DeleteWordStatement(plain), {FoldKey(w)});
+    checkBinding(store::DeleteChapterStatement(c), store::DeleteChapterStatement(plain), {FoldKey(c)});
+    checkBinding(store::DeleteLinkStatement(c, w), store::DeleteLinkStatement(plain, plain), {FoldKey(c), FoldKey(w)});
+
+    Model m = addRows(db, w, c, choice);
+    addLinks(db, m, choice);
+    requireStoreIs(m, "rows added");
+    checkQueries(db, m, w);
 
     // The joined delete removes only the links of that chapter with that word; the rows stay.
     db.Execute(store::DeleteLinkStatement(c, w));

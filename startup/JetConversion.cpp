@@ -67,6 +67,33 @@ QString toolMessage(const QByteArray& bytes)
     return text.left(cut).trimmed() + QStringLiteral(" …");
 }
 
+// Runs the conversion with clicks and keys held back, showing that it works if it takes a while.
+void runWithProgress(QProcess& process, const QString& name)
+{
+    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(name), QString(), 0,
+                        0, QApplication::activeWindow());
+    progress.setWindowTitle(QStringLiteral("Tarvix"));
+    progress.setCancelButton(nullptr);
+    progress.setWindowModality(Qt::ApplicationModal);
+    QTimer showLater;
+    showLater.setSingleShot(true);
+    QObject::connect(&showLater, &QTimer::timeout, &progress, &QWidget::show);
+
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    process.start();
+    showLater.start(kProgressDelayMs);
+    // Clicks and keys wait until the store is open: none may reach the splash or the main window before.
+    if (process.state() != QProcess::NotRunning)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    showLater.stop();
+    progress.hide();
+}
+
 }  // namespace
 
 QString FindTarvixDb()
@@ -131,28 +158,7 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
 
-    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(name), QString(), 0,
-                        0, QApplication::activeWindow());
-    progress.setWindowTitle(QStringLiteral("Tarvix"));
-    progress.setCancelButton(nullptr);
-    progress.setWindowModality(Qt::ApplicationModal);
-    QTimer showLater;
-    showLater.setSingleShot(true);
-    QObject::connect(&showLater, &QTimer::timeout, &progress, &QWidget::show);
-
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            loop.quit();
-    });
-    process.start();
-    showLater.start(kProgressDelayMs);
-    // Clicks and keys wait until the store is open: none may reach the splash or the main window before.
-    if (process.state() != QProcess::NotRunning)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    showLater.stop();
-    progress.hide();
+    runWithProgress(process, name);
 
     if (process.error() == QProcess::FailedToStart)
         throw failure(QStringLiteral("Programul „%1” nu a putut fi pornit.").arg(QDir::toNativeSeparators(tool)), true);

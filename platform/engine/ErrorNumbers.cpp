@@ -36,6 +36,9 @@ const SqliteText kSqliteTexts[] = {
     // SQLite notices at the next write that the file it has open is no longer under its name.
     {SQLITE_READONLY_DBMOVED, true, err::FileNotFound,
      "Fișierul „%1” a fost șters sau mutat cât timp programul lucra cu el: modificarea nu a fost făcută."},
+    {SQLITE_READONLY_ROLLBACK, true, err::ReadOnly,
+     "Lângă „%1” a rămas o modificare întreruptă, care trebuie anulată înainte ca fișierul să fie citit, iar el este "
+     "deschis doar pentru citire. Rulați „tarvix-db check %1” într-un dosar care poate fi scris."},
     {SQLITE_READONLY, false, err::ReadOnly,
      "Fișierul „%1” sau dosarul lui poate fi doar citit: modificarea nu a fost făcută."},
     {SQLITE_FULL, false, err::DiskFull, "Nu mai este loc pe disc: modificarea nu a fost făcută."},

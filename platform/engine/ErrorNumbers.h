@@ -24,6 +24,7 @@ inline constexpr int DiskFull = 3026;           // no space left on the disk
 inline constexpr int ReadOnly = 3027;           // read-only file, folder or recordset
 inline constexpr int DiskError = 3043;          // input/output error
 inline constexpr int Corrupt = 3049;            // the file is damaged
+inline constexpr int LocksNotShared = 3050;     // a file system whose locks other computers do not see
 inline constexpr int CannotOpen = 3051;         // the file is there but cannot be opened
 inline constexpr int UnknownTable = 3078;       // a table the store does not have
 inline constexpr int StatementNotUnderstood = 3129;

@@ -17,11 +17,11 @@ void SqliteCloser::operator()(sqlite3* db) const noexcept
     sqlite3_close_v2(db);
 }
 
-SqliteConnection::SqliteConnection(const QString& absolutePath, int flags)
+SqliteConnection::SqliteConnection(const QString& displayPath, const QByteArray& name, int flags)
 {
-    path = absolutePath;
+    path = displayPath;
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK)
         fail(rc);

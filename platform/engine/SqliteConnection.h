@@ -14,8 +14,9 @@ struct SqliteCloser {
 
 class SqliteConnection final : public Connection {
 public:
-    // Opens the file at path with sqlite3_open_v2's flags; raises the file's engine error.
-    SqliteConnection(const QString& absolutePath, int flags);
+    // Opens the file named by the bytes name with sqlite3_open_v2's flags;
+    // path is how messages name it. Raises the file's engine error.
+    SqliteConnection(const QString& path, const QByteArray& name, int flags);
 
     sqlite3* handle() const;
     // Statements go before the connection they were prepared on.

@@ -172,16 +172,21 @@ public:
     }
 
 protected:
-    // An empty list shows that it has the focus by a focus rectangle where its first item would be.
+    // A focused list draws a dotted rectangle round its current item, or where its first item
+    // would be: a selected item alone looks the same in a list without the focus.
     void paintEvent(QPaintEvent* event) override
     {
         QListView::paintEvent(event);
-        if (!hasFocus() || !model() || model()->rowCount() > 0)
+        if (!hasFocus() || !model())
             return;
+        const QModelIndex current = currentIndex();
+        const bool onItem = current.isValid() && model()->rowCount() > 0;
+        const QRect item = onItem ? visualRect(current) : QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+        const bool selected = onItem && selectionModel() && selectionModel()->isSelected(current);
         // Drawn whether the focus came by key or by mouse: the style shows it only after a key.
         QPainter painter(viewport());
-        painter.setPen(QPen(palette().color(QPalette::Text), 0, Qt::DotLine));
-        painter.drawRect(QRect(0, 0, viewport()->width() - 1, fontMetrics().height() + 1));
+        painter.setPen(QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text), 0, Qt::DotLine));
+        painter.drawRect(item.adjusted(0, 0, -1, -1));
     }
     void focusInEvent(QFocusEvent* event) override
     {

@@ -1,6 +1,9 @@
 #include "platform/toolkit/TextBoxAccessible.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace tarvix::detail {
 
@@ -100,19 +103,17 @@ int TextBoxAccessible::characterCount() const
 
 QRect TextBoxAccessible::characterRect(int offset) const
 {
-    const QString shown = edit()->displayText();
+    QLineEdit* e = edit();
+    const QString shown = e->displayText();
     if (offset < 0 || offset >= shown.size())
         return QRect();
-    // Where the cursor would stand before and after the character.
-    QLineEdit* e = edit();
-    const int saved = e->cursorPosition();
-    e->setCursorPosition(offset);
-    const QRect before = e->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    e->setCursorPosition(offset + 1);
-    const QRect after = e->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    e->setCursorPosition(saved);
-    const QRect r(before.topLeft(), QPoint(std::max(after.left(), before.left() + 1) - 1, before.bottom()));
-    return QRect(e->mapToGlobal(r.topLeft()), r.size());
+    // Measured from where the cursor stands, so the box's own scrolling counts and nothing moves.
+    const QFontMetrics fm(e->font());
+    const QRect cursor = e->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const int cursorX = fm.horizontalAdvance(shown.left(e->cursorPosition()));
+    const int left = cursor.left() + fm.horizontalAdvance(shown.left(offset)) - cursorX;
+    const int width = std::max(1, fm.horizontalAdvance(shown.mid(offset, 1)));
+    return QRect(e->mapToGlobal(QPoint(left, cursor.top())), QSize(width, cursor.height()));
 }
 
 int TextBoxAccessible::offsetAtPoint(const QPoint& point) const

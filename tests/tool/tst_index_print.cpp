@@ -11,6 +11,12 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <poppler-qt6.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
 using namespace tarvix;
 using namespace tarvix::test;
 
@@ -52,6 +58,48 @@ void fillLong(TempStore& s)
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
         "INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) SELECT i, 1 + i % 400 FROM n;"
         "COMMIT;"));
+}
+
+// A printed line: its words, and how far it starts from its column's left edge.
+struct Line {
+    QString text;
+    double indent = 0;
+};
+
+// The PDF's text as set: every column of its first pages, top to bottom, a line at a time.
+std::vector<std::vector<Line>> columnsOf(const QString& pdf, int pages)
+{
+    std::vector<std::vector<Line>> columns;
+    const std::unique_ptr<Poppler::Document> doc = Poppler::Document::load(pdf);
+    if (!doc)
+        return columns;
+    for (int p = 0; p < std::min(pages, doc->numPages()); ++p) {
+        const std::unique_ptr<Poppler::Page> page = doc->page(p);
+        const double middle = page->pageSizeF().width() / 2;
+        std::map<int, std::map<int, std::vector<Poppler::TextBox*>>> byColumn;  // column, line top: words
+        const auto boxes = page->textList();
+        for (const auto& box : boxes) {
+            const QRectF r = box->boundingBox();
+            byColumn[r.center().x() < middle ? 0 : 1][qRound(r.bottom())].push_back(box.get());
+        }
+        for (auto& [side, lines] : byColumn) {
+            double left = 1e9;
+            for (auto& [y, words] : lines)
+                for (const Poppler::TextBox* w : words)
+                    left = std::min(left, w->boundingBox().left());
+            std::vector<Line> column;
+            for (auto& [y, words] : lines) {
+                std::sort(words.begin(), words.end(),
+                          [](auto* a, auto* b) { return a->boundingBox().left() < b->boundingBox().left(); });
+                Line line{QString(), words.front()->boundingBox().left() - left};
+                for (const Poppler::TextBox* w : words)
+                    line.text += (line.text.isEmpty() ? QString() : QStringLiteral(" ")) + w->text();
+                column.push_back(line);
+            }
+            columns.push_back(column);
+        }
+    }
+    return columns;
 }
 
 struct Program {
@@ -196,6 +244,20 @@ private slots:
         for (const char* fault : {"Overfull", "LaTeX Warning", "Missing character", "pk>"}) {
             const qsizetype at = log.indexOf(fault);
             QVERIFY2(at < 0, log.mid(std::max<qsizetype>(0, at - 200), 800).constData());
+        }
+        // As read on paper: no word broken at a line's end, no headword left at a column's foot
+        // with its chapters in the next column.
+        const auto columns = columnsOf(QDir(s.folder()).filePath("carte.pdf"), 40);
+        QVERIFY(columns.size() > 1);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            for (const Line& line : columns[c])
+                QVERIFY2(!line.text.endsWith(u'-'), qPrintable(line.text));
+            if (c + 1 == columns.size() || columns[c].empty() || columns[c + 1].empty())
+                continue;
+            const Line& foot = columns[c].back();
+            const Line& next = columns[c + 1].front();
+            QVERIFY2(!(foot.indent < 5 && next.indent > 15),
+                     qPrintable(QStringLiteral("„%1” at a column's foot, „%2” in the next").arg(foot.text, next.text)));
         }
     }
 };

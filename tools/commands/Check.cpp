@@ -1,8 +1,9 @@
 // check: the schema the program relies on, SQLite's own checks, the folded
 // companion columns, the texts and keys the windows can show, and link rows
 // that point at nothing.
-#include "tools/cli/Commands.h"
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/commands/Repair.h"
 
 #include "platform/engine/TextRules.h"
@@ -310,6 +311,24 @@ int RunCheck(const QString& file, bool repair)
     }
     PrintOut(QStringLiteral("Baza de date „%1” este în regulă.").arg(file));
     return exitcode::Ok;
+}
+
+Command CheckCommand()
+{
+    return {QStringLiteral("check"),
+            {QStringLiteral("FIȘIER")},
+            QStringLiteral("un FIȘIER"),
+            {QStringLiteral("verifică structura și datele, arată câte cuvinte,"),
+             QStringLiteral("capitole și legături are baza de date și care legături"),
+             QStringLiteral("trimit la un cuvânt sau un capitol care lipsește.")},
+            {{QStringLiteral("repair"),
+              {},
+              {},
+              {QStringLiteral("repară întâi, într-o singură tranzacție, ce se poate"),
+               QStringLiteral("repara fără să se piardă un rând (câmpurile _Fold,"),
+               QStringLiteral("spațiile de la capetele textelor, legăturile fără"),
+               QStringLiteral("cuvânt sau capitol) și arată fiecare schimbare.")}}},
+            [](const Invocation& in) { return RunCheck(in.positional[0], in.has(QStringLiteral("repair"))); }};
 }
 
 }  // namespace tarvix::tool

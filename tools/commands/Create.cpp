@@ -1,8 +1,9 @@
 // create and sample: an empty store, or one with the sample textbook.
-#include "tools/cli/Commands.h"
-#include "tools/commands/PendingStore.h"
-#include "tools/commands/SampleData.h"
-#include "tools/cli/StoreTool.h"
+#include "tools/base/PendingStore.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
+#include "tools/commands/Sample.h"
 
 #include "store/Schema.h"
 
@@ -13,7 +14,6 @@ namespace tarvix::tool {
 int RunCreate(const QString& file, bool force, bool sample)
 {
     PendingStore pending(file, force);
-    const QFileInfo& target = pending.target();
     Content content;
     try {
         std::unique_ptr<Database> db = DBEngine().CreateDatabase(pending.tempPath());
@@ -31,7 +31,7 @@ int RunCreate(const QString& file, bool force, bool sample)
                 ? exitcode::FileProblem
                 : exitcode::EngineFailure;
         throw Failure{
-            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(target.fileName(), DescribeEngineError(e))};
+            code, QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(pending.fileName(), DescribeEngineError(e))};
     }
     pending.MoveIntoPlace();
 
@@ -43,6 +43,17 @@ int RunCreate(const QString& file, bool force, bool sample)
     else
         PrintOut(QStringLiteral("Am făcut baza de date goală „%1”.").arg(file));
     return exitcode::Ok;
+}
+
+Command CreateCommand()
+{
+    return {
+        QStringLiteral("create"),
+        {QStringLiteral("FIȘIER")},
+        QStringLiteral("un FIȘIER"),
+        {QStringLiteral("face o bază de date nouă, goală.")},
+        {{QStringLiteral("force"), QLatin1Char('f'), {}, {QStringLiteral("înlocuiește un FIȘIER care există deja.")}}},
+        [](const Invocation& in) { return RunCreate(in.positional[0], in.has(QStringLiteral("force")), false); }};
 }
 
 }  // namespace tarvix::tool

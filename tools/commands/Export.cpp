@@ -1,8 +1,10 @@
 // export: the three tables as CSV files a person can read and edit, links
 // written as the texts of their word and chapter.
-#include "tools/cli/Commands.h"
+#include "tools/base/OutputFile.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/formats/Csv.h"
-#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -11,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -38,13 +39,14 @@ int RunExport(const QString& file, const QString& dir, bool force)
 {
     std::unique_ptr<Database> db = OpenStore(file, Access::ReadOnly);
 
-    const QFileInfo dirInfo(QDir::current(), dir);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo dirInfo(dir);
     if (dirInfo.exists() && !dirInfo.isDir())
         throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)};
-    const QString target = dirInfo.absoluteFilePath();
+    const QString target = dirInfo.filePath();
     QStringList present;
     for (const char* name : {kWordsCsv, kChaptersCsv, kLinksCsv})
-        if (QFileInfo::exists(fileIn(target, name)))
+        if (OutputFile::Exists(fileIn(target, name)))
             present << QLatin1String(name);
     if (!present.isEmpty() && !force)
         throw Failure{exitcode::FileProblem,
@@ -91,29 +93,13 @@ int RunExport(const QString& file, const QString& dir, bool force)
         {kLinksCsv, csvOf({QStringLiteral("Cuvant"), QStringLiteral("Capitol")}, links)},
     };
     // All three are written in full before any of them takes its place.
-    std::vector<std::unique_ptr<QSaveFile>> out;
-    const auto unwritten = [](const QSaveFile& f) {
-        // Qt's own texts are English and often "Unknown error": say it in the user's words.
-        const QString why = errno == ENOSPC || errno == EDQUOT ? QStringLiteral("nu mai este loc pe disc")
-                            : errno == EACCES || errno == EPERM || errno == EROFS
-                                ? QStringLiteral("dosarul poate fi doar citit")
-                                : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
-        return Failure{
-            exitcode::FileProblem,
-            QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(QDir::toNativeSeparators(f.fileName()), why)};
-    };
+    std::vector<std::unique_ptr<OutputFile>> out;
     for (const auto& [name, bytes] : files) {
-        auto f = std::make_unique<QSaveFile>(fileIn(target, name));
-        errno = 0;
-        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size() || !f->flush())
-            throw unwritten(*f);
-        out.push_back(std::move(f));
+        out.push_back(std::make_unique<OutputFile>(fileIn(target, name), force));
+        out.back()->Write(bytes);
     }
-    for (auto& f : out) {
-        errno = 0;
-        if (!f->commit())
-            throw unwritten(*f);
-    }
+    for (auto& f : out)
+        f->Commit();
 
     if (orphans > 0)
         PrintErr(
@@ -128,6 +114,26 @@ int RunExport(const QString& file, const QString& dir, bool force)
                       Counted(static_cast<long long>(chapters.size()), "capitol", "capitole"), QLatin1String(kLinksCsv),
                       Counted(static_cast<long long>(links.size()), "legătură", "legături")));
     return exitcode::Ok;
+}
+
+Command ExportCommand()
+{
+    return {QStringLiteral("export"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("DOSAR")},
+            QStringLiteral("un FIȘIER și un DOSAR"),
+            {QStringLiteral("scrie tabelele în DOSAR (îl face dacă lipsește), ca"),
+             QStringLiteral("fișiere CSV în UTF-8, fiecare cu un rând de antet:"),
+             QStringLiteral("  cuvinte.csv   Cuvant"), QStringLiteral("  capitole.csv  Capitol"),
+             QStringLiteral("  legaturi.csv  Cuvant,Capitol (textele cuvântului"),
+             QStringLiteral("                și capitolului legate)")},
+            {{QStringLiteral("force"),
+              QLatin1Char('f'),
+              {},
+              {QStringLiteral("înlocuiește fișierele CSV care există deja în DOSAR.")}}},
+            [](const Invocation& in) {
+                return RunExport(in.positional[0], in.positional[1], in.has(QStringLiteral("force")));
+            },
+            {1}};
 }
 
 }  // namespace tarvix::tool

@@ -1,7 +1,8 @@
 // import: the three CSV files export writes, added to a store all or nothing.
-#include "tools/cli/Commands.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/formats/Csv.h"
-#include "tools/cli/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
@@ -213,7 +214,8 @@ int RunImport(const QString& file, const QString& dir)
 {
     std::unique_ptr<Database> db = OpenStore(file, Access::ForWriting);
 
-    const QFileInfo dirInfo(QDir::current(), dir);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo dirInfo(dir);
     if (!dirInfo.isDir())
         throw Failure{exitcode::FileProblem, dirInfo.exists()
                                                  ? QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)
@@ -221,7 +223,7 @@ int RunImport(const QString& file, const QString& dir)
     CsvTable tables[3];
     QStringList missing;
     for (int i = 0; i < 3; ++i) {
-        QFile f(fileIn(dirInfo.absoluteFilePath(), kFileNames[i]));
+        QFile f(fileIn(dir, kFileNames[i]));
         if (!f.exists()) {
             missing << QLatin1String(kFileNames[i]);
             continue;
@@ -321,6 +323,21 @@ int RunImport(const QString& file, const QString& dir)
                       Counted(im.content.chapters.size(), "capitol", "capitole"),
                       Counted(static_cast<long long>(im.content.links.size()), "legătură", "legături")));
     return exitcode::Ok;
+}
+
+Command ImportCommand()
+{
+    return {QStringLiteral("import"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("DOSAR")},
+            QStringLiteral("un FIȘIER și un DOSAR"),
+            {QStringLiteral("adaugă în baza de date cuvintele, capitolele și"),
+             QStringLiteral("legăturile din cele trei fișiere CSV din DOSAR: totul"),
+             QStringLiteral("sau nimic. Un rând greșit sau o dublură oprește tot"),
+             QStringLiteral("importul, iar fiecare problemă este arătată cu"),
+             QStringLiteral("fișierul și numărul liniei.")},
+            {},
+            [](const Invocation& in) { return RunImport(in.positional[0], in.positional[1]); },
+            {1}};
 }
 
 }  // namespace tarvix::tool

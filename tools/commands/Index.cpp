@@ -1,13 +1,14 @@
 // index: every word in Romanian order with its chapters, as text, HTML or LaTeX.
 #include "tools/commands/Index.h"
-#include "tools/cli/StoreTool.h"
+#include "tools/base/OutputFile.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/formats/IndexFormats.h"
 #include "tools/formats/IndexText.h"
-#include "tools/formats/IndexWriters.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -211,12 +212,11 @@ QString shown(const QString& path)
 void checkOutput(const QString& store, const QString& output, bool force)
 {
     const QFileInfo out(QDir::current(), output);
-    if (out.isDir())
-        throw Failure{exitcode::FileProblem, QStringLiteral("„%1” este un dosar, nu un fișier.").arg(shown(output))};
-    if (out.exists() && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
+    const bool there = OutputFile::Exists(output);
+    if (there && out.canonicalFilePath() == QFileInfo(QDir::current(), store).canonicalFilePath())
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("indexul nu se poate scrie peste baza de date „%1”.").arg(shown(store))};
-    if (out.exists() && !force)
+    if (there && !force)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” există deja; nu îl înlocuiesc. Folosiți --force ca "
                                      "să fie înlocuit.")
@@ -227,17 +227,6 @@ void checkOutput(const QString& store, const QString& output, bool force)
 
 }  // namespace
 
-std::optional<IndexFormat> IndexFormatNamed(const QString& name)
-{
-    if (name == QLatin1String("text"))
-        return IndexFormat::Text;
-    if (name == QLatin1String("html"))
-        return IndexFormat::Html;
-    if (name == QLatin1String("tex"))
-        return IndexFormat::Tex;
-    return std::nullopt;
-}
-
 int RunIndex(const QString& file, const IndexOptions& options)
 {
     if (options.output)
@@ -246,7 +235,7 @@ int RunIndex(const QString& file, const IndexOptions& options)
     const Contents contents = read(*db);
     db->Close();
 
-    const std::unique_ptr<IndexWriter> made = MakeIndexWriter(options.format);
+    const std::unique_ptr<IndexWriter> made = (options.format ? options.format : &IndexFormats().front())->make();
     const IndexWriter& writer = *made;
     Totals totals;
     const QByteArray doc = document(contents, writer, options.linkedOnly, totals);
@@ -265,10 +254,9 @@ int RunIndex(const QString& file, const IndexOptions& options)
     const QString& output = *options.output;
     // Checked again: the file may have appeared while the index was being made.
     checkOutput(file, output, options.force);
-    QSaveFile f(QFileInfo(QDir::current(), output).absoluteFilePath());
-    if (!f.open(QIODevice::WriteOnly) || f.write(doc) != doc.size() || !f.commit())
-        throw Failure{exitcode::FileProblem,
-                      QStringLiteral("Fișierul „%1” nu poate fi scris: %2.").arg(shown(output), f.errorString())};
+    OutputFile f(output, options.force);
+    f.Write(doc);
+    f.Commit();
     QString report = QStringLiteral("Am scris indexul în „%1”: %2 cu capitole (%3)")
                          .arg(shown(output), Counted(totals.linkedWords, "cuvânt", "cuvinte"),
                               Counted(contents.links, "legătură", "legături"));
@@ -278,6 +266,76 @@ int RunIndex(const QString& file, const IndexOptions& options)
                            Counted(totals.lonelyChapters, "capitol", "capitole"));
     PrintOut(report + QLatin1Char('.'));
     return exitcode::Ok;
+}
+
+namespace {
+
+QStringList formatHelp()
+{
+    QStringList lines, names;
+    for (const IndexFormat& f : IndexFormats()) {
+        lines << QStringLiteral("%1: %2;").arg(f.name, f.help);
+        names << f.name;
+    }
+    lines.back().chop(1);
+    lines.back() += QLatin1Char('.');
+    return lines;
+}
+
+void checkFormat(const QString& value)
+{
+    if (IndexFormatNamed(value))
+        return;
+    QStringList names;
+    for (const IndexFormat& f : IndexFormats())
+        names << f.name;
+    const QString last = names.takeLast();
+    throw BadArguments{QStringLiteral("opțiunea --format primește %1 sau %2, nu „%3”.")
+                           .arg(names.join(QStringLiteral(", ")), last, value)};
+}
+
+int runIndex(const Invocation& in)
+{
+    IndexOptions o;
+    o.format = IndexFormatNamed(in.value(QStringLiteral("format")));
+    if (in.has(QStringLiteral("output")))
+        o.output = in.value(QStringLiteral("output"));
+    o.linkedOnly = in.has(QStringLiteral("linked-only"));
+    o.force = in.has(QStringLiteral("force"));
+    return RunIndex(in.positional[0], o);
+}
+
+}  // namespace
+
+Command IndexCommand()
+{
+    QStringList formats;
+    for (const IndexFormat& f : IndexFormats())
+        formats << f.name;
+    return {QStringLiteral("index"),
+            {QStringLiteral("FIȘIER")},
+            QStringLiteral("un FIȘIER"),
+            {QStringLiteral("scrie tot indexul ca document de tipărit: fiecare"),
+             QStringLiteral("cuvânt, în ordinea alfabetului românesc, urmat de"),
+             QStringLiteral("capitolele lui, tot în ordine românească; apoi"),
+             QStringLiteral("cuvintele fără capitole și, ca notă la sfârșit,"),
+             QStringLiteral("capitolele fără cuvinte. Baza de date nu este"), QStringLiteral("schimbată.")},
+            {{QStringLiteral("format"), {}, formats.join(QLatin1Char('|')), formatHelp(), formats, &checkFormat},
+             {QStringLiteral("output"),
+              {},
+              QStringLiteral("IEȘIRE"),
+              {QStringLiteral("scrie indexul în fișierul IEȘIRE în loc de"), QStringLiteral("ieșirea standard.")},
+              {},
+              [](const QString& value) {
+                  if (value.isEmpty())
+                      throw BadArguments{QStringLiteral("un nume de fișier sau de dosar este gol.")};
+              }},
+             {QStringLiteral("linked-only"),
+              {},
+              {},
+              {QStringLiteral("lasă deoparte cuvintele fără capitole și"), QStringLiteral("capitolele fără cuvinte.")}},
+             {QStringLiteral("force"), QLatin1Char('f'), {}, {QStringLiteral("înlocuiește IEȘIRE dacă există deja.")}}},
+            &runIndex};
 }
 
 }  // namespace tarvix::tool

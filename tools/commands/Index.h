@@ -8,17 +8,14 @@
 
 namespace tarvix::tool {
 
-enum class IndexFormat { Text, Html, Tex };
+struct IndexFormat;
 
 struct IndexOptions {
-    IndexFormat format = IndexFormat::Text;
-    std::optional<QString> output;  // standard output when absent
-    bool linkedOnly = false;        // leaves out words without chapters and chapters without words
+    const IndexFormat* format = nullptr;  // the first of IndexFormats() when none
+    std::optional<QString> output;        // standard output when absent
+    bool linkedOnly = false;              // leaves out words without chapters and chapters without words
     bool force = false;
 };
-
-// "text", "html" or "tex" as written on the command line.
-std::optional<IndexFormat> IndexFormatNamed(const QString& name);
 
 // Reads the store without writing to it; returns the exit code or throws Failure.
 int RunIndex(const QString& file, const IndexOptions& options);

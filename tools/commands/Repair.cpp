@@ -1,6 +1,6 @@
 #include "tools/commands/Repair.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"

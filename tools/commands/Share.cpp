@@ -1,8 +1,9 @@
 // share, link and copy: a store on a PostgreSQL server for several computers,
 // the link to it in the file's place, and copies between a file and a server.
-#include "tools/cli/Commands.h"
-#include "tools/cli/StoreTool.h"
-#include "tools/commands/PendingStore.h"
+#include "tools/base/PendingStore.h"
+#include "tools/base/StoreTool.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 #include "tools/commands/StoreCopy.h"
 
 #include "store/Invariants.h"
@@ -147,6 +148,48 @@ int RunCopy(const QString& from, const QString& to)
     }
     printCopied(copy, describe(to));
     return exitcode::Ok;
+}
+
+Command ShareCommand()
+{
+    return {QStringLiteral("share"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("ADRESĂ")},
+            QStringLiteral("un FIȘIER și o ADRESĂ"),
+            {QStringLiteral("pune dicționarul pe un server PostgreSQL, pentru mai"),
+             QStringLiteral("multe calculatoare: îl copiază într-o bază de date goală"),
+             QStringLiteral("(ADRESĂ ca postgresql://SERVER/BAZĂ), într-o singură"),
+             QStringLiteral("tranzacție, verifică copia rând cu rând, apoi pune în"),
+             QStringLiteral("locul lui FIȘIER o legătură la server și păstrează"),
+             QStringLiteral("dicționarul local alături, cu „.local.mdb” în nume"),
+             QStringLiteral("(niciodată suprascris). O bază de date cu tabele este"),
+             QStringLiteral("refuzată. Parola nu se scrie în adresă: vine din"),
+             QStringLiteral("~/.pgpass (PGPASSFILE, fișier de servicii) sau se cere.")},
+            {},
+            [](const Invocation& in) { return RunShare(in.positional[0], in.positional[1]); }};
+}
+
+Command LinkCommand()
+{
+    return {QStringLiteral("link"),
+            {QStringLiteral("FIȘIER"), QStringLiteral("ADRESĂ")},
+            QStringLiteral("un FIȘIER și o ADRESĂ"),
+            {QStringLiteral("scrie în FIȘIER legătura la un dicționar aflat deja pe"),
+             QStringLiteral("server (de pe alt calculator), după ce îl verifică.")},
+            {},
+            [](const Invocation& in) { return RunLink(in.positional[0], in.positional[1]); }};
+}
+
+Command CopyCommand()
+{
+    return {QStringLiteral("copy"),
+            {QStringLiteral("SURSĂ"), QStringLiteral("DESTINAȚIE")},
+            QStringLiteral("o SURSĂ și o DESTINAȚIE"),
+            {QStringLiteral("copiază un dicționar între un fișier și un server, în"),
+             QStringLiteral("oricare sens; fiecare este un fișier, o legătură sau o"),
+             QStringLiteral("ADRESĂ. Un fișier DESTINAȚIE nu trebuie să existe, o"),
+             QStringLiteral("bază de date DESTINAȚIE trebuie să fie goală.")},
+            {},
+            [](const Invocation& in) { return RunCopy(in.positional[0], in.positional[1]); }};
 }
 
 }  // namespace tarvix::tool

@@ -1,7 +1,7 @@
 #include "tools/commands/StoreCopy.h"
 
 #include "store/Schema.h"
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "tools/jet/CodePage.h"
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include <iconv.h>
 

@@ -3,29 +3,20 @@
 // links following, links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
-#include "tools/cli/StoreTool.h"
-#include "tools/commands/PendingStore.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
 #include "tools/jet/StoreWriter.h"
 
+#include "tools/base/StoreTool.h"
+
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarvix::tool {
 
@@ -124,15 +115,7 @@ std::optional<qint32> keyOf(const JetField& f)
 }
 
 // What was read and stored, for the report.
-struct Import {
-    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
-    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
-    long long linksRead = 0, linksStored = 0, linksRepeated = 0;
-    QStringList dropped;
-    QStringList report;
-};
-
-Import importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
+JetImported importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
 {
     const QString file = QFileInfo(jetPath).fileName();
     JetReader reader(jetPath);
@@ -161,7 +144,7 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
                               .arg(kMaxRows)};
     }
 
-    Import im;
+    JetImported im;
     StoreWriter writer(storePath);
     const bool jet3 = header.version == 0;
     QString codePageLine = QStringLiteral("texte Unicode");
@@ -274,9 +257,10 @@ Import importInto(const QString& jetPath, const JetImportOptions& options, const
     return im;
 }
 
-// Engine failures while writing name the file that was being made.
-Import importOrFail(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
-                    const QString& storeName)
+}  // namespace
+
+JetImported ImportJet(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
+                      const QString& storeName)
 {
     try {
         return importInto(jetPath, options, storePath);
@@ -286,7 +270,7 @@ Import importOrFail(const QString& jetPath, const JetImportOptions& options, con
     }
 }
 
-void printReport(const Import& im, const QString& storeName, qint64 ms)
+QString JetImportReport(const JetImported& im, const QString& storeName, qint64 ms)
 {
     QStringList out = im.report;
     out << QStringLiteral("Legături: %1 citite, %2 păstrate, %3 repetate (păstrate o dată), %4 lăsate deoparte.")
@@ -312,119 +296,7 @@ void printReport(const Import& im, const QString& storeName, qint64 ms)
     }
     out << QStringLiteral("Am făcut baza de date „%1” în %2 s.")
                .arg(storeName, QString::number(ms / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
-    PrintOut(out.join(QLatin1Char('\n')));
-}
-
-// A second name for the original, beside it; no existing file is ever replaced.
-QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
-{
-    const QString kind = header.version == 0   ? QStringLiteral("jet3")
-                         : header.version == 1 ? QStringLiteral("jet4")
-                                               : QStringLiteral("ace");
-    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
-    for (int n = 1; n < 1000; ++n) {
-        const QString name =
-            QStringLiteral("%1.original-%2%3%4")
-                .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
-        const QString path = info.absoluteDir().filePath(name);
-        const QByteArray to = QFile::encodeName(path);
-        if (::link(from.constData(), to.constData()) == 0)
-            return path;
-        if (errno == EEXIST)
-            continue;
-        // A file system without hard links: a copy that refuses an existing name.
-        if (QFileInfo::exists(path))
-            continue;
-        if (QFile::copy(info.absoluteFilePath(), path))
-            return path;
-        throw Failure{exitcode::FileProblem,
-                      QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
-                          .arg(info.fileName(), FolderOf(info), QString::fromLocal8Bit(std::strerror(errno)))};
-    }
-    throw Failure{
-        exitcode::FileProblem,
-        QStringLiteral("Prea multe copii ale originalului „%1” în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-}  // namespace
-
-JetMapping ParseJetMapping(const QString& option, const QString& value)
-{
-    const QStringList parts = value.split(QLatin1Char(':'));
-    if (parts.size() != 3
-        || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.trimmed().isEmpty(); }))
-        throw Failure{exitcode::BadArguments,
-                      QStringLiteral("opțiunea %1 primește TABELĂ:CÂMP:CÂMP, nu „%2”.").arg(option, value)};
-    return {parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed()};
-}
-
-int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const QFileInfo jetInfo(QDir::current(), jet);
-    const QFileInfo storeInfo(QDir::current(), store);
-    if (!jetInfo.exists())
-        throw Failure{
-            exitcode::FileProblem,
-            QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
-    if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
-        throw Failure{exitcode::BadArguments,
-                      QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
-                                     "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
-                          .arg(jet)};
-    PendingStore pending(store, options.force);
-    const Import im = importOrFail(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
-    pending.MoveIntoPlace();
-    printReport(im, store, clock.elapsed());
-    return exitcode::Ok;
-}
-
-int RunConvert(const QString& file)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const QFileInfo info(QDir::current(), file);
-    if (!info.exists() || !info.isFile())
-        throw Failure{
-            exitcode::FileProblem,
-            info.isDir()
-                ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
-                : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-    if (!IsJetFile(info.absoluteFilePath())) {
-        try {
-            OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
-        } catch (const Failure& f) {
-            throw Failure{
-                f.code,
-                QStringLiteral("„%1” nu este nici o bază de date Access, nici una Tarvix: %2").arg(file, f.message)};
-        }
-        PrintOut(QStringLiteral("„%1” este deja o bază de date Tarvix; nu am schimbat nimic.").arg(file));
-        return exitcode::Ok;
-    }
-    PendingStore pending(file, true);
-    JetImportOptions options;
-    const Import im = importOrFail(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
-    const QString original = KeepOriginal(info, JetReader(info.absoluteFilePath()).header());
-    try {
-        pending.MoveIntoPlace();
-    } catch (...) {
-        QFile::remove(original);
-        throw;
-    }
-    printReport(im, file, clock.elapsed());
-    PrintOut(QStringLiteral("Originalul este păstrat ca „%1”; baza de date Tarvix este acum „%2”.")
-                 .arg(QFileInfo(original).fileName(), info.fileName()));
-    return exitcode::Ok;
+    return out.join(QLatin1Char('\n'));
 }
 
 }  // namespace tarvix::tool

@@ -1,5 +1,9 @@
-// import-mdb and convert: an old Jet dictionary brought over into a new store.
+// An old Jet dictionary brought over into a new store, for import-mdb and convert.
 #pragma once
+
+#include "tools/jet/JetSide.h"
+
+#include "store/Schema.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,15 +21,22 @@ struct JetImportOptions {
     JetMapping chapters{QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol")};
     JetMapping links{QStringLiteral("tblLegatura"), QStringLiteral("ID_Cuvant"), QStringLiteral("ID_Capitol")};
     int codePage = 0;  // 0: the one the file names
-    bool force = false;
 };
 
-// "TABLE:FIELD:FIELD"; throws Failure (BadArguments) otherwise.
-JetMapping ParseJetMapping(const QString& option, const QString& value);
+// What was read and stored, for the report.
+struct JetImported {
+    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
+    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
+    long long linksRead = 0, linksStored = 0, linksRepeated = 0;
+    QStringList dropped;
+    QStringList report;
+};
 
-// Reads jet and writes a new store at store; prints the report. Returns the exit code.
-int RunImportMdb(const QString& jet, const QString& store, const JetImportOptions& options);
-// Keeps the Jet file beside itself under a name that says what it is, and puts the store in its place.
-int RunConvert(const QString& file);
+// Reads jetPath and writes a new store at storePath (a temporary name); engine
+// failures name storeName, the file being made. Throws Failure.
+JetImported ImportJet(const QString& jetPath, const JetImportOptions& options, const QString& storePath,
+                      const QString& storeName);
+// What was read, kept, merged and left out, and how long it took.
+QString JetImportReport(const JetImported& im, const QString& storeName, qint64 ms);
 
 }  // namespace tarvix::tool

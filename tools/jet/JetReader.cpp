@@ -1,24 +1,16 @@
 #include "tools/jet/JetReader.h"
 
+#include "tools/base/StoreTool.h"
 #include "tools/jet/JetReaderChild.h"
-#include "tools/cli/StoreTool.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <system_error>
-#include <unistd.h>
+#include <QProcess>
 
-extern char** environ;
-#include <QFile>
+#include <algorithm>
+#include <functional>
 
 namespace tarvix::tool {
 
@@ -56,113 +48,58 @@ namespace {
 
 // The reader's process: killed and reaped however the parent leaves, so a
 // failure or an exception never leaves it running.
-class Child {
+class ReaderProcess {
 public:
-    Child(const QString& program, const QStringList& arguments)
+    ReaderProcess(const QString& program, const QStringList& arguments)
     {
-        std::vector<std::string> args{QFile::encodeName(program).toStdString()};
-        for (const QString& a : arguments)
-            args.push_back(QFile::encodeName(a).toStdString());
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
-        // A missing file must not be looked for elsewhere, nor debugging output switched on.
-        std::vector<std::string> env{"MDBICONV=UTF-8", "MDB_JET3_CHARSET=ISO-8859-1"};
-        for (char** e = environ; *e; ++e) {
-            const std::string_view v(*e);
-            if (!v.starts_with("MDBPATH=") && !v.starts_with("MDBOPTS=") && !v.starts_with("MDBICONV=")
-                && !v.starts_with("MDB_JET3_CHARSET="))
-                env.emplace_back(v);
-        }
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            throw std::system_error(errno, std::generic_category());
-        if (::pipe2(err, O_CLOEXEC) != 0) {
-            ::close(out[0]);
-            ::close(out[1]);
-            throw std::system_error(errno, std::generic_category());
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        const int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-        if (rc != 0) {
-            pid_ = -1;
-            throw std::system_error(rc, std::generic_category());
+        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code
+        // page. A missing file must not be looked for elsewhere, nor debugging output switched on.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("MDBPATH"));
+        env.remove(QStringLiteral("MDBOPTS"));
+        env.insert(QStringLiteral("MDBICONV"), QStringLiteral("UTF-8"));
+        env.insert(QStringLiteral("MDB_JET3_CHARSET"), QStringLiteral("ISO-8859-1"));
+        process_.setProcessEnvironment(env);
+        process_.setStandardInputFile(QProcess::nullDevice());
+        process_.start(program, arguments, QIODevice::ReadOnly);
+    }
+    ~ReaderProcess()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(-1);
         }
     }
-    ~Child()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            int status;
-            ::waitpid(pid_, &status, 0);
-        }
-        closeFd(out_);
-        closeFd(err_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
+    ReaderProcess(const ReaderProcess&) = delete;
+    ReaderProcess& operator=(const ReaderProcess&) = delete;
 
-    // Waits at most ms for output; false once both pipes are at their end.
+    // Empty once started, else why not.
+    QString startFailure() { return process_.waitForStarted(-1) ? QString() : process_.errorString(); }
+
+    // Waits at most ms for output and hands on what came; false once the process has ended and all is read.
     bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept)
     {
-        pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-        if (out_ < 0 && err_ < 0)
-            return false;
-        if (::poll(fds, 2, ms) < 0 && errno != EINTR)
-            return false;
-        static thread_local std::vector<char> buffer(1 << 20);
-        if (out_ >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(out_, buffer.data(), buffer.size());
-            if (n > 0)
-                onOut(buffer.data(), static_cast<std::size_t>(n));
-            else if (n == 0 || errno != EINTR)
-                closeFd(out_);
-        }
-        if (err_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(err_, buffer.data(), buffer.size());
-            if (n > 0 && err.size() < errKept)
-                err.append(buffer.data(), std::min<qsizetype>(n, errKept - err.size()));
-            else if (n <= 0 && (n == 0 || errno != EINTR))
-                closeFd(err_);
-        }
-        return out_ >= 0 || err_ >= 0;
+        const bool running = process_.state() != QProcess::NotRunning;
+        if (running && process_.bytesAvailable() == 0)
+            process_.waitForReadyRead(ms);
+        const QByteArray out = process_.readAllStandardOutput();
+        if (!out.isEmpty())
+            onOut(out.constData(), static_cast<std::size_t>(out.size()));
+        const QByteArray more = process_.readAllStandardError();
+        if (err.size() < errKept)
+            err.append(more.left(errKept - err.size()));
+        return running || !out.isEmpty();
     }
 
-    // The exit status once the pipes are closed: the code, or -signal when it crashed.
+    // The exit status once all is read: the code, or -1 when it crashed.
     int wait()
     {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        process_.waitForFinished(-1);
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
 private:
-    static void closeFd(int& fd)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
+    QProcess process_;
 };
 
 }  // namespace
@@ -172,16 +109,10 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
     const QString name = QFileInfo(path_).fileName();
     QStringList args{QString::fromLatin1(kJetReaderMode)};
     args << arguments;
-    std::unique_ptr<Child> child;
-    try {
-        // Tests put a misbehaving reader in its place to see each failure handled.
-        const QString program = qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath());
-        child = std::make_unique<Child>(program, args);
-    } catch (const std::system_error& e) {
-        throw Failure{
-            exitcode::EngineFailure,
-            QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(QString::fromLocal8Bit(e.what()))};
-    }
+    // Tests put a misbehaving reader in its place to see each failure handled.
+    ReaderProcess child(qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath()), args);
+    if (const QString why = child.startFailure(); !why.isEmpty())
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(why)};
     QByteArray err;
     const auto feed = [&](const char* data, std::size_t size) {
         try {
@@ -196,8 +127,7 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
     QElapsedTimer clock;
     clock.start();
     const qint64 limit = TimeLimitSeconds() * 1000LL;
-    while (
-        child->read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
+    while (child.read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
         if (clock.elapsed() > limit)
             throw Failure{exitcode::FileProblem,
                           QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
@@ -205,7 +135,7 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(name)
                               .arg(TimeLimitSeconds())};
     }
-    const int status = child->wait();
+    const int status = child.wait();
     const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));
     if (status < 0)
         throw Failure{exitcode::FileProblem,

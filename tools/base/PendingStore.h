@@ -3,6 +3,9 @@
 // never leaves the user without the old file before the new one is ready.
 #pragma once
 
+#include "platform/engine/StoreFile.h"
+
+#include <QByteArray>
 #include <QFileInfo>
 #include <QString>
 
@@ -12,6 +15,7 @@ class PendingStore {
 public:
     // Checks the target first: not a folder, its folder there, not already
     // there unless force, no journal or log of a change in progress beside it.
+    // A name that is a link stands for the file it points to, which is replaced.
     PendingStore(const QString& file, bool force);
     // Removes the temporary file (and a journal it may have left) unless moved into place.
     ~PendingStore();
@@ -19,12 +23,15 @@ public:
     PendingStore& operator=(const PendingStore&) = delete;
 
     const QString& tempPath() const { return temp_; }
-    const QFileInfo& target() const { return target_; }
-    // Without force an existing file is never replaced (FileProblem).
+    // The name as given, for messages.
+    QString fileName() const { return store_.FileName(); }
+    // Without force an existing file is never replaced (FileProblem). The
+    // replaced file's mode and group stay; a link stays and is said so.
     void MoveIntoPlace();
 
 private:
-    QFileInfo target_;
+    StoreFile store_;
+    QByteArray destination_;  // the name, or the file its link points to
     QString temp_;
     bool force_;
     bool moved_ = false;
@@ -32,6 +39,6 @@ private:
 
 QString FolderOf(const QFileInfo& info);
 // The file names a store may have beside it while a change is in progress.
-bool HasChangeInProgress(const QFileInfo& store, QString* which = nullptr);
+bool HasChangeInProgress(const QByteArray& store, QString* which = nullptr);
 
 }  // namespace tarvix::tool

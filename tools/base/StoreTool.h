@@ -34,6 +34,22 @@ struct Failure {
 void PrintOut(const QString& text);
 void PrintErr(const QString& text);
 
+// While one lives, what PrintOut and PrintErr print is kept in it instead, so
+// a test can run a command in its own process and read what it said.
+class CapturedOutput {
+public:
+    CapturedOutput();
+    ~CapturedOutput();
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+
+    QString out;
+    QString err;
+
+private:
+    CapturedOutput* previous_;
+};
+
 // "eroarea 3024: Nu găsesc ..."
 QString DescribeEngineError(const EngineError& e);
 

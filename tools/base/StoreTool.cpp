@@ -1,4 +1,4 @@
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 #include <fcntl.h>
 #include <termios.h>
@@ -17,8 +17,14 @@ namespace tarvix::tool {
 
 namespace {
 
+CapturedOutput* capture = nullptr;
+
 void write(std::FILE* stream, const QString& text)
 {
+    if (capture) {
+        (stream == stdout ? capture->out : capture->err) += text + QLatin1Char('\n');
+        return;
+    }
     const QByteArray utf8 = text.toUtf8();
     std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stream);
     std::fputc('\n', stream);
@@ -26,6 +32,16 @@ void write(std::FILE* stream, const QString& text)
 }
 
 }  // namespace
+
+CapturedOutput::CapturedOutput() : previous_(capture)
+{
+    capture = this;
+}
+
+CapturedOutput::~CapturedOutput()
+{
+    capture = previous_;
+}
 
 void PrintOut(const QString& text)
 {

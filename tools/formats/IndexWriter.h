@@ -1,7 +1,5 @@
-// The index's document formats: how texts are escaped and what goes around them.
+// One document format of the index: how texts are escaped and what goes around them.
 #pragma once
-
-#include "tools/commands/Index.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +27,13 @@ public:
     virtual void end(QByteArray& out) const = 0;
 };
 
-std::unique_ptr<IndexWriter> MakeIndexWriter(IndexFormat format);
+// What every format writes, in its own markup.
+inline constexpr const char* kIndexTitle = "Index";
+inline constexpr const char* kNothingLinked = "Niciun cuvânt nu are capitole.";
+inline constexpr const char* kUnlinkedHeading = "Cuvinte fără capitole";
+inline constexpr const char* kLonelyNote = "Capitole fără cuvinte:";
+
+// The items with "; " between them.
+QByteArray JoinedIndexItems(const std::vector<QByteArray>& items);
 
 }  // namespace tarvix::tool

@@ -1,7 +1,7 @@
 // The sample store: a Romanian computer-science textbook, always the same.
 #pragma once
 
-#include "tools/cli/StoreTool.h"
+#include "tools/base/StoreTool.h"
 
 namespace tarvix::tool {
 

@@ -1,4 +1,6 @@
-#include "tools/commands/SampleData.h"
+#include "tools/commands/Sample.h"
+#include "tools/commands/Command.h"
+#include "tools/commands/Commands.h"
 
 #include <QSet>
 
@@ -120,6 +122,19 @@ Content SampleContent()
         }
     }
     return c;
+}
+
+Command SampleCommand()
+{
+    return {
+        QStringLiteral("sample"),
+        {QStringLiteral("FIȘIER")},
+        QStringLiteral("un FIȘIER"),
+        {QStringLiteral("face o bază de date cu un exemplu: un manual de"),
+         QStringLiteral("informatică (42 de capitole, 200 de cuvinte și"),
+         QStringLiteral("623 de legături), scris cu majuscule, ca în program.")},
+        {{QStringLiteral("force"), QLatin1Char('f'), {}, {QStringLiteral("înlocuiește un FIȘIER care există deja.")}}},
+        [](const Invocation& in) { return RunCreate(in.positional[0], in.has(QStringLiteral("force")), true); }};
 }
 
 }  // namespace tarvix::tool
