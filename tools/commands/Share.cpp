@@ -142,7 +142,7 @@ int RunCopy(const QString& from, const QString& to)
             db->Close();
         } catch (const EngineError& e) {
             throw Failure{exitcode::EngineFailure, QStringLiteral("Fișierul „%1” nu a fost făcut: %2")
-                                                       .arg(pending.target().fileName(), DescribeEngineError(e))};
+                                                       .arg(pending.fileName(), DescribeEngineError(e))};
         }
         pending.MoveIntoPlace();
     }
