@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool imagemagick desktop-file-utils appstream
   clang-14 libclang-rt-14-dev
   mdbtools mdbtools-dev
+  libstemmer-dev libzip-dev
   scdoc man-db lintian libxml2-utils bash-completion
   texlive-latex-base texlive-lang-european lmodern libpoppler-qt6-dev
   libpq-dev postgresql openssl

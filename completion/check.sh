@@ -34,7 +34,7 @@ expect()
 
 run_checks()
 {
-    expect "tarvix-db " "check convert copy create export help import import-mdb index link sample share"
+    expect "tarvix-db " "check convert copy create export help import import-mdb index link sample share suggest"
     expect "tarvix-db im" "import import-mdb"
     expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --words"
     expect "tarvix-db index --" "--force --format --help --linked-only --output"
@@ -53,6 +53,9 @@ run_checks()
     expect "tarvix-db index Dictionar.mdb --output D" "Dictionar.mdb"
     expect "tarvix-db index Dictionar.mdb --format html --output " "Dictionar.mdb csv vechi.mdb"
     expect "tarvix-db export Dictionar.mdb " "csv"
+    expect "tarvix-db suggest --" "--apply --apply-from --chapter --force --format --help --min --output"
+    expect "tarvix-db suggest Dictionar.mdb --format " "csv text"
+    expect "tarvix-db suggest Dictionar.mdb --apply-from v" "vechi.mdb"
     expect "tarvix-db help " ""
 }
 

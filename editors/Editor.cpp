@@ -1,13 +1,12 @@
 #include "editors/Editor.h"
 
 #include "store/Global.h"
+#include "store/IncomingText.h"
 #include "store/Schema.h"
 
 namespace tarvix {
 
 namespace {
-// The older engine's number for a repeated unique value, beside its own 3022.
-constexpr int kDuplicateOleDb = -2147217887;  // 0x80040E21
 using store::kMaxRows;
 
 QString U(const char* utf8)
@@ -77,7 +76,7 @@ void Editor::Command2_Click()
         return;
     }
     rs->Edit();
-    Text1.setText(rs->Fields(U(cfg.textField)).Value.ToText());
+    Text1.setText(rs->Fields(U(cfg.texts->text)).Value.ToText());
 }
 
 void Editor::Command3_Click()
@@ -91,21 +90,31 @@ void Editor::Command3_Click()
         Command1.setDefault(true);
         return;
     }
+    // Such a text looks like another in every list and can never be typed in a search: nothing is stored,
+    // and the pending row stays for the user to correct.
+    if (const char32_t c = store::FirstInvisible(Trim(Text1.Text())); c != 0) {
+        MsgBox(QStringLiteral("Textul contine un caracter de control sau invizibil (%1), care nu se vede în listã si "
+                              "nu poate fi cãutat. Stergeti-l si salvati din nou.")
+                   .arg(store::CodeName(c)),
+               vbExclamation, QStringLiteral("Caracter invizibil."));
+        return;
+    }
     // Adding (Save is the default button only then): another copy may have filled the table since Add.
     if (Command3.Default() && TableFull())
         return;
     if (cfg.fieldOutsideHandler)
-        rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
+        rs->Collect(U(cfg.texts->text)) = Trim(Text1.Text());
     try {
         if (!cfg.fieldOutsideHandler)
-            rs->Collect(U(cfg.textField)) = Trim(Text1.Text());
+            rs->Collect(U(cfg.texts->text)) = Trim(Text1.Text());
         rs->Update(dbUpdateRegular, false);
         SetBrowseMode();
         FillList();
         Command1.setDefault(true);
     } catch (const EngineError& e) {
         // A refused save keeps the editing state and the pending row, so the user can correct it or cancel.
-        if (e.Number() == err::Duplicate || e.Number() == kDuplicateOleDb)
+        // The engine maps every backend's refusal of a repeated unique value to this one number.
+        if (e.Number() == err::Duplicate)
             MsgBox(U(cfg.duplicateText), vbExclamation, QStringLiteral("Duplicat."));
         else
             MsgBox(QStringLiteral("Eroare %1: %2").arg(e.Number()).arg(e.Text()), vbExclamation,
@@ -139,10 +148,7 @@ void Editor::Command6_Click()
 
 void Editor::Text1_KeyPress(std::int16_t& KeyAscii)
 {
-    const QString upper = UCase(ChrW(static_cast<std::uint16_t>(KeyAscii)));
-    // A letter whose capital is longer than one character (ß) is kept as typed.
-    if (upper.size() == 1)
-        KeyAscii = AscW(upper);
+    KeyAscii = AscW(QString(KeystrokeCapital(ChrW(static_cast<std::uint16_t>(KeyAscii)).at(0))));
 }
 
 void Editor::FillList()
@@ -151,8 +157,8 @@ void Editor::FillList()
     List1.Clear();
     Label2.setCaption(CStr(rs->RecordCount()));
     if (rs->RecordCount() > 0) {
-        const QString textField = U(cfg.textField);
-        const QString keyField = U(cfg.keyField);
+        const QString textField = U(cfg.texts->text);
+        const QString keyField = U(cfg.texts->key);
         rs->MoveFirst();
         while (!rs->Eof()) {
             List1.AddItem(rs->Fields(textField).Value.ToText());
@@ -205,18 +211,18 @@ bool Editor::SeekSelectedRow()
     const std::int16_t index = List1.ListIndex();
     const std::int32_t key = List1.ItemData(index);
     const QString text = List1.List(index);
-    const QString keyField = U(cfg.keyField);
+    const QString keyField = U(cfg.texts->key);
     OpenTable();
     rs->MoveFirst();
     while (!rs->Eof() && rs->Fields(keyField).Value.ToInt32() != key)
         rs->MoveNext();
-    return !rs->Eof() && rs->Fields(U(cfg.textField)).Value.ToText() == text;
+    return !rs->Eof() && rs->Fields(U(cfg.texts->text)).Value.ToText() == text;
 }
 
 bool Editor::TableFull()
 {
     // A recordset of its own: at a save, rs holds the pending row.
-    const auto table = Global::db->OpenRecordset(U(cfg.table));
+    const auto table = Global::db->OpenRecordset(U(cfg.texts->table));
     const bool full = table->RecordCount() >= kMaxRows;
     table->Close();
     if (full)
@@ -226,7 +232,7 @@ bool Editor::TableFull()
 
 void Editor::OpenTable()
 {
-    rs = Global::db->OpenRecordset(U(cfg.table), dbOpenDynaset);
+    rs = Global::db->OpenRecordset(U(cfg.texts->table), dbOpenDynaset);
 }
 
 }  // namespace tarvix

@@ -5,6 +5,7 @@
 
 #include "platform/Engine.h"
 #include "platform/Toolkit.h"
+#include "store/Schema.h"
 
 #include <memory>
 #include <span>
@@ -12,10 +13,8 @@
 namespace tarvix {
 
 struct EditorConfig {
-    const char* table;      // "tblCapitol"
-    const char* keyField;   // the key the store gives: a list item keeps it in ItemData
-    const char* textField;  // the text listed and edited
-    const char* blankText;  // warning for a blank save, and its title
+    const store::TextTable* texts;  // the table listed and edited; a list item keeps its key in ItemData
+    const char* blankText;          // warning for a blank save, and its title
     const char* blankTitle;
     const char* duplicateText;  // warning when the store refuses a repeated text
     const char* fullText;       // warning when Add would give the list more rows than it can hold

@@ -26,7 +26,7 @@ const ControlDef kControls[] = {
     {"Label1",   Kind::Label,         "Frame1", "Total capitole:",       120, 1680,    0,    0, {.tabIndex = 11}},
     {"Label2",   Kind::Label,         "Frame1", "Label2",               1200, 1680,    0,    0, {.tabIndex = 10, .bold = true, .labelledBy = "Label1"}},
     {"Frame2",   Kind::Frame,         "",       "",                      120, 2220, 4935,  795, {.tabIndex = 0}},
-    {"Text1",    Kind::TextBox,       "Frame2", "Text1",                 120,  300, 4695,  285, {.tabIndex = 1, .locked = true, .maxLength = 40, .accessibleName = "Capitol"}},
+    {"Text1",    Kind::TextBox,       "Frame2", "Text1",                 120,  300, 4695,  285, {.tabIndex = 1, .locked = true, .maxLength = store::kChapterMax, .accessibleName = "Capitol"}},
     {"Command1", Kind::CommandButton, "",       "&Adaugã",              5220,  120, 1815,  375, {.tabIndex = 7, .isDefault = true}},
     {"Command2", Kind::CommandButton, "",       "&Modificã",            5220,  540, 1815,  375, {.tabIndex = 6}},
     {"Command3", Kind::CommandButton, "",       "Sal&veazã",            5220,  960, 1815,  375, {.tabIndex = 5, .enabled = false}},
@@ -38,9 +38,7 @@ const ControlDef kControls[] = {
 #pragma GCC diagnostic pop
 
 const EditorConfig kConfig{
-    .table = "tblCapitol",
-    .keyField = "ID_Capitol",
-    .textField = "Capitol",
+    .texts = &store::kChapters,
     .blankText = "Nu ati introdus numele capitolului. Salvarea a fost anulatã !",
     .blankTitle = "Capitol vid.",
     .duplicateText = "Acest capitol existã deja în baza de date !",

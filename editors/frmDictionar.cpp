@@ -29,7 +29,7 @@ const ControlDef kControls[] = {
     {"Label1",   Kind::Label,         "Frame1", "Total cuvinte:",        120, 1680,    0,    0, {.tabIndex = 2}},
     {"Label2",   Kind::Label,         "Frame1", "Label2",               1200, 1680,    0,    0, {.tabIndex = 3, .bold = true, .labelledBy = "Label1"}},
     {"Frame2",   Kind::Frame,         "",       "",                      120, 2220, 4935,  795, {.tabIndex = 10}},
-    {"Text1",    Kind::TextBox,       "Frame2", "Text1",                 120,  300, 4695,  285, {.tabIndex = 11, .locked = true, .maxLength = 25, .accessibleName = "Cuvânt"}},
+    {"Text1",    Kind::TextBox,       "Frame2", "Text1",                 120,  300, 4695,  285, {.tabIndex = 11, .locked = true, .maxLength = store::kWordMax, .accessibleName = "Cuvânt"}},
     {"Command1", Kind::CommandButton, "",       "&Adaugã",              5220,  120, 1815,  375, {.tabIndex = 4, .isDefault = true}},
     {"Command2", Kind::CommandButton, "",       "&Modificã",            5220,  540, 1815,  375, {.tabIndex = 5}},
     {"Command3", Kind::CommandButton, "",       "Sal&veazã",            5220,  960, 1815,  375, {.tabIndex = 6, .enabled = false}},
@@ -43,9 +43,7 @@ const ControlDef kControls[] = {
 #pragma GCC diagnostic pop
 
 const EditorConfig kConfig{
-    .table = "tblDictionar",
-    .keyField = "ID_Cuvant",
-    .textField = "Cuvant",
+    .texts = &store::kWords,
     .blankText = "Nu ati introdus cuvântul. Salvarea a fost anulatã !",
     .blankTitle = "Cuvânt vid.",
     .duplicateText = "Acest cuvânt existã deja în dictionar !",

@@ -4,8 +4,8 @@ set -euo pipefail
 
 SRC=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 FUZZ_BUILD=${FUZZ_BUILD:-$SRC/build-ci-fuzz}
-TARGETS=(dialect statements jet csv)
-declare -A MAX_LEN=([dialect]=1024 [statements]=300 [jet]=8192 [csv]=4096)
+TARGETS=(dialect statements jet csv chaptertext)
+declare -A MAX_LEN=([dialect]=1024 [statements]=300 [jet]=8192 [csv]=4096 [chaptertext]=16384)
 
 # Fast allocator bookkeeping for the runs; a finding is run again with full reports.
 RUN_ASAN_OPTIONS="malloc_context_size=0:quarantine_size_mb=16:detect_leaks=1"
@@ -17,7 +17,7 @@ fuzz_build() {
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     CC=clang-14 CXX=clang++-14 cmake -S "$SRC" -B "$FUZZ_BUILD" -G Ninja "${launcher[@]}" \
         -DTARVIX_FUZZ=ON -DTARVIX_BENCH=OFF -DTARVIX_STRESS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$FUZZ_BUILD" -j2 --target fuzz_dialect fuzz_statements fuzz_jet fuzz_csv
+    cmake --build "$FUZZ_BUILD" -j2 --target fuzz_dialect fuzz_statements fuzz_jet fuzz_csv fuzz_chaptertext
 }
 
 # fuzz_run <target> <libFuzzer limit options...>: one process, one worker; non-zero on any finding.

@@ -3,8 +3,7 @@
 #include "editors/frmCapitole.h"
 #include "editors/frmDictionar.h"
 #include "store/Global.h"
-#include "store/Invariants.h"
-#include "store/Schema.h"
+#include "store/OpenStore.h"
 #include "store/Statements.h"
 
 namespace tarvix {
@@ -67,11 +66,7 @@ void frmMain::Form_Load()
 {
     Text1.setText(QString());
     Command1.setEnabled(false);
-    Global::db = DBEngine().OpenDatabase(QString::fromUtf8(kStoreFileName));
-    // A file of another program fails here, with its name, not at the first search.
-    store::RequireSchema(*Global::db);
-    // A store another program left out of step would have the windows act on the wrong row.
-    store::RequireSoundStore(*Global::db);
+    Global::db = store::Open(QString::fromUtf8(kStoreFileName), store::Access::ForWriting);
 }
 
 void frmMain::Form_Activate()

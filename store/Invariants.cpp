@@ -94,6 +94,19 @@ std::optional<BrokenRule> FirstBrokenRule(Database& db)
     return std::nullopt;
 }
 
+std::vector<OrphanLink> LinksWithoutTheirRows(Database& db)
+{
+    std::vector<OrphanLink> out;
+    for (
+        const auto& r : db.QueryRows(QStringLiteral(
+            "SELECT l.rowid, l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol, d.ID_Cuvant IS NULL, c.ID_Capitol IS NULL "
+            "FROM tblLegatura AS l LEFT JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+            "LEFT JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
+            "WHERE d.ID_Cuvant IS NULL OR c.ID_Capitol IS NULL ORDER BY l.rowid")))
+        out.push_back({r[0], r[1], r[2], r[3].ToText(), r[4].ToText(), r[5].ToInt64() != 0, r[6].ToInt64() != 0});
+    return out;
+}
+
 void RequireSoundStore(Database& db)
 {
     const std::optional<BrokenRule> broken = FirstBrokenRule(db);

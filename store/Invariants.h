@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace tarvix::store {
 
@@ -19,6 +20,16 @@ struct BrokenRule {
 // The first broken rule among: every fold is the fold of its text, texts are
 // UTF-8, keys fit in 32 bits, no link waits for a word or chapter not yet added.
 std::optional<BrokenRule> FirstBrokenRule(Database& db);
+
+// A row of tblLegatura whose word or chapter is not there: no window ever shows it.
+struct OrphanLink {
+    Variant row;                    // its rowid
+    Variant word, chapter;          // the keys it holds
+    QString wordText, chapterText;  // of the one that is there, else empty
+    bool noWord = false, noChapter = false;
+};
+// Every such link, in the order they were added.
+std::vector<OrphanLink> LinksWithoutTheirRows(Database& db);
 
 // Raises Corrupt, naming the rule and the command that mends it, when one is broken.
 void RequireSoundStore(Database& db);

@@ -57,12 +57,17 @@ struct Required {
 };
 
 const Required kRequired[] = {
-    {kWords.table, {kWords.key, kWords.text, QStringLiteral("%1_Fold").arg(QLatin1String(kWords.text))}},
-    {kChapters.table, {kChapters.key, kChapters.text, QStringLiteral("%1_Fold").arg(QLatin1String(kChapters.text))}},
+    {kWords.table, {kWords.key, kWords.text, FoldField(kWords)}},
+    {kChapters.table, {kChapters.key, kChapters.text, FoldField(kChapters)}},
     {kLinks, {kWords.key, kChapters.key}},
 };
 
 }  // namespace
+
+QString FoldField(const TextTable& t)
+{
+    return QLatin1String(t.text) + QLatin1String("_Fold");
+}
 
 void CreateSchema(Database& db)
 {

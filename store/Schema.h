@@ -13,17 +13,25 @@ inline constexpr int kChapterMax = 40;
 // An editor's list addresses at most this many rows (its positions are 16-bit).
 inline constexpr int kMaxRows = 32767;
 
-// The words or the chapters: a key the store gives and a text with its fold column.
+// The words or the chapters: a key the store gives and a text with its fold
+// column. The one description of the two text tables: every window, command
+// and message that names them takes it from here.
 struct TextTable {
     const char* table;  // "tblDictionar"
     const char* key;    // "ID_Cuvant"
-    const char* text;   // "Cuvant"; its fold is in "Cuvant_Fold"
+    const char* text;   // "Cuvant"; its fold is in FoldField: "Cuvant_Fold"
     const char* what;   // "cuvântul", as messages name one row
-    int editorMax;
+    const char* one;    // "cuvânt"
+    const char* many;   // "cuvinte"
+    int editorMax;      // the editor's box
 };
-inline constexpr TextTable kWords{"tblDictionar", "ID_Cuvant", "Cuvant", "cuvântul", kWordMax};
-inline constexpr TextTable kChapters{"tblCapitol", "ID_Capitol", "Capitol", "capitolul", kChapterMax};
+inline constexpr TextTable kWords{"tblDictionar", "ID_Cuvant", "Cuvant", "cuvântul", "cuvânt", "cuvinte", kWordMax};
+inline constexpr TextTable kChapters{"tblCapitol", "ID_Capitol", "Capitol",  "capitolul",
+                                     "capitol",    "capitole",   kChapterMax};
 inline constexpr const char* kLinks = "tblLegatura";
+
+// "Cuvant_Fold": the column that holds the fold of the text.
+QString FoldField(const TextTable& t);
 
 // The fields the program reads and writes in a table (fold columns included); empty for another table.
 QStringList RequiredFields(const QString& table);

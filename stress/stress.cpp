@@ -11,6 +11,8 @@
 //   tarvix-stress check FILE STATE LOG     (STATE: the dump before the run; rewritten on success)
 #include "platform/Engine.h"
 #include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
+#include "store/OpenStore.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
 
@@ -324,8 +326,8 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
     };
     std::unique_ptr<Database> db;
     try {
-        db = DBEngine().OpenDatabase(file);
-        store::RequireSchema(*db);
+        // The check's own queries below say what is broken; opening asks only for the schema.
+        db = store::Open(file, store::Access::ForRepair);
     } catch (const EngineError& e) {
         return fail(QStringLiteral("the store does not open: %1 %2").arg(e.Number()).arg(e.Text()));
     }
@@ -334,12 +336,7 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
         return fail(QStringLiteral("integrity_check: ") + integrity);
     if (!db->QueryRows(QStringLiteral("PRAGMA foreign_key_check")).empty())
         return fail(QStringLiteral("foreign_key_check reports rows"));
-    const std::int64_t orphans =
-        db
-            ->QueryValue(QStringLiteral(
-                "SELECT count(*) FROM tblLegatura l WHERE NOT EXISTS (SELECT 1 FROM tblDictionar d WHERE d.ID_Cuvant = l.ID_Cuvant) "
-                "OR NOT EXISTS (SELECT 1 FROM tblCapitol c WHERE c.ID_Capitol = l.ID_Capitol)"))
-            .ToInt64();
+    const auto orphans = store::LinksWithoutTheirRows(*db).size();
     if (orphans != 0)
         return fail(QStringLiteral("%1 links lack their word or chapter").arg(orphans));
     for (const char* q :
@@ -431,8 +428,7 @@ int main(int argc, char** argv)
             store::CreateSchema(*db);
             db->Close();
         } else if (mode == QLatin1String("run") && args.size() >= 3) {
-            auto db = DBEngine().OpenDatabase(args[1]);
-            store::RequireSchema(*db);
+            auto db = store::Open(args[1], store::Access::ForRepair);
             Runner runner(*db, args[2].toUInt());
             const long changes = args.size() > 3 ? args[3].toLong() : -1;
             for (long seq = 0; changes < 0 || seq < changes; ++seq)

@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace tarvix::detail {
@@ -20,40 +22,23 @@ bool utf8Of(sqlite3_value* v, QByteArrayView& out)
     return FirstBadUtf8(out) < 0;
 }
 
-// The next code point at s[i], moving i past it; U+FFFFFFFF for bytes that
-// do not form one (texts are checked whole beforehand, folds are not).
-char32_t nextCodePoint(QByteArrayView s, qsizetype& i)
-{
-    const auto c = static_cast<unsigned char>(s[i++]);
-    if (c < 0x80)
-        return c;
-    const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
-    if (more < 0 || i + more > s.size())
-        return 0xFFFFFFFF;
-    char32_t cp = c & (0x3F >> more);
-    for (int k = 0; k < more; ++k) {
-        const auto b = static_cast<unsigned char>(s[i++]);
-        if ((b & 0xC0) != 0x80)
-            return 0xFFFFFFFF;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    return cp;
-}
-
 // Letters whose capital is one letter, as FoldKey makes it, or 0 where only
-// the whole text's case mapping will do (ß becomes SS, and scripts past Latin).
+// the whole text's case mapping will do (ß becomes SS).
 char32_t foldedLetter(char32_t cp)
 {
-    if (cp >= 0x250 || cp == 0xDF || cp == 0x149 || cp == 0x1F0)
+    if (cp == 0xDF || cp == 0x149 || cp == 0x1F0)
         return 0;
-    const char32_t up = QChar::toUpper(cp);
-    return up == 0x015E ? 0x0218 : up == 0x0162 ? 0x021A : up;
+    return CommaForm(QChar::toUpper(cp));
 }
 
 // Latin texts, Romanian letters included, are compared letter by letter
 // without building a QString; anything else goes through FoldKey.
 bool foldMatches(QByteArrayView text, QByteArrayView fold)
 {
+    // From U+0240 on (a lead byte of 0xC9 or more) come combining marks, which
+    // compose with the letter before them, and scripts past Latin.
+    if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xC9; }))
+        return FoldKey(QString::fromUtf8(text)).toUtf8() == fold;
     qsizetype i = 0, j = 0;
     while (i < text.size()) {
         const char c = text[i];
@@ -63,10 +48,10 @@ bool foldMatches(QByteArrayView text, QByteArrayView fold)
             ++i, ++j;
             continue;
         }
-        const char32_t want = foldedLetter(nextCodePoint(text, i));
+        const char32_t want = foldedLetter(NextUtf8(text, i));
         if (want == 0)
             return FoldKey(QString::fromUtf8(text)).toUtf8() == fold;
-        if (j >= fold.size() || nextCodePoint(fold, j) != want)
+        if (j >= fold.size() || NextUtf8(fold, j) != want)
             return false;
     }
     return j == fold.size();

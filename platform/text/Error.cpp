@@ -12,6 +12,8 @@ QString ToolkitErrorText(int number)
     switch (number) {
     case tkerr::InvalidProcedureCall: return QStringLiteral("Apel de procedură nevalid.");
     case tkerr::Overflow: return QStringLiteral("Depășire: lista nu poate avea mai mult de 32767 de elemente.");
+    case tkerr::OutOfMemory: return QStringLiteral("Memorie insuficientă.");
+    case tkerr::InternalError: return QStringLiteral("Eroare internă.");
     case tkerr::SubscriptOutOfRange: return QStringLiteral("Indice în afara domeniului.");
     case tkerr::InvalidPropertyValue: return QStringLiteral("Valoare nevalidă a proprietății.");
     case tkerr::InvalidPropertyIndex: return QStringLiteral("Indice nevalid al proprietății.");

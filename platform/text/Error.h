@@ -26,7 +26,9 @@ private:
 namespace tkerr {
 inline constexpr int InvalidProcedureCall = 5;    // SetFocus where it cannot go, AscW(""), ChrW out of range
 inline constexpr int Overflow = 6;                // a list past 32,767 items
+inline constexpr int OutOfMemory = 7;             // memory ran out inside a handler
 inline constexpr int SubscriptOutOfRange = 9;     // no control of that name or kind
+inline constexpr int InternalError = 51;          // an exception no layer names: a fault of the program
 inline constexpr int InvalidPropertyValue = 380;  // ListIndex out of range, bad Interval...
 inline constexpr int InvalidPropertyIndex = 381;  // List(i)/ItemData(i) out of range
 inline constexpr int TextReadOnly = 383;          // a drop-down list's Text set to no item

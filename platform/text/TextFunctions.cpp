@@ -2,6 +2,8 @@
 
 #include "platform/text/Error.h"
 
+#include <algorithm>
+
 namespace tarvix {
 
 QString UCase(const QString& text)
@@ -87,51 +89,102 @@ QString ChrW(std::int32_t code)
     return QString(QChar(static_cast<char16_t>(code & 0xFFFF)));
 }
 
+QChar KeystrokeCapital(QChar c)
+{
+    if (c.unicode() < 0x80)
+        return c >= u'a' && c <= u'z' ? QChar(c.unicode() - 0x20) : c;
+    const QString upper = QString(c).toUpper();
+    return upper.size() == 1 ? upper.at(0) : c;
+}
+
+char32_t CommaForm(char32_t c)
+{
+    switch (c) {
+    case 0x015E: return 0x0218;  // Ş -> Ș
+    case 0x015F: return 0x0219;  // ş -> ș
+    case 0x0162: return 0x021A;  // Ţ -> Ț
+    case 0x0163: return 0x021B;  // ţ -> ț
+    default: return c;
+    }
+}
+
 QString FoldKey(const QString& text)
 {
-    QString key = text.toUpper();
-    for (QChar& c : key) {
-        switch (c.unicode()) {
-        case 0x015E: c = QChar(0x0218); break;  // Ş -> Ș
-        case 0x0162: c = QChar(0x021A); break;  // Ţ -> Ț
-        default: break;
-        }
-    }
+    // Below U+0300 no character composes with another, so most texts skip the normalisation.
+    const bool composable = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x300; });
+    QString key = (composable ? text.normalized(QString::NormalizationForm_C) : text).toUpper();
+    for (QChar& c : key)
+        c = QChar(static_cast<char16_t>(CommaForm(c.unicode())));
     return key;
+}
+
+QString Counted(long long n, const char* one, const char* many)
+{
+    if (n == 1)
+        return QStringLiteral("1 ") + QString::fromUtf8(one);
+    const long long lastTwo = n % 100;
+    const bool withDe = n != 0 && (lastTwo == 0 || lastTwo >= 20);
+    return QStringLiteral("%1 %2%3").arg(n).arg(withDe ? QStringLiteral("de ") : QString(), QString::fromUtf8(many));
+}
+
+int EditLength(QStringView text)
+{
+    return static_cast<int>(text.size());
+}
+
+QString Shortened(const QString& text, int max)
+{
+    if (text.size() <= max)
+        return text;
+    qsizetype cut = max;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QStringLiteral("… (%1 în total)").arg(Counted(EditLength(text), "caracter", "caractere"));
+}
+
+char32_t NextUtf8(QByteArrayView bytes, qsizetype& i)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    int more = 0;
+    char32_t min = 0, cp = 0;
+    if ((c & 0xE0) == 0xC0) {
+        more = 1, min = 0x80, cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        more = 2, min = 0x800, cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        more = 3, min = 0x10000, cp = c & 0x07;
+    } else {
+        ++i;
+        return kNotUtf8;
+    }
+    for (int k = 1; k <= more; ++k) {
+        if (i + k >= n || (s[i + k] & 0xC0) != 0x80) {
+            ++i;
+            return kNotUtf8;
+        }
+        cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past Unicode are not text.
+    if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+        ++i;
+        return kNotUtf8;
+    }
+    i += more + 1;
+    return cp;
 }
 
 qsizetype FirstBadUtf8(QByteArrayView bytes)
 {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int more = 0;
-        unsigned min = 0;
-        unsigned cp = 0;
-        if ((c & 0xE0) == 0xC0) {
-            more = 1, min = 0x80, cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            more = 2, min = 0x800, cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            more = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return i;
-        }
-        for (int k = 1; k <= more; ++k) {
-            if (i + k >= n || (s[i + k] & 0xC0) != 0x80)
-                return i;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past Unicode are not text.
-        if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-            return i;
-        i += more + 1;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const qsizetype at = i;
+        if (NextUtf8(bytes, i) == kNotUtf8)
+            return at;
     }
     return -1;
 }

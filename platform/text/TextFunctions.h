@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -25,13 +26,36 @@ std::int16_t AscW(const QString& text);
 // The one-unit text of a code (-32768..65535); InvalidProcedureCall outside.
 QString ChrW(std::int32_t code);
 
+// The capital a keystroke gives: the letter's upper case when that is one
+// character, else the character as typed (ß stays ß).
+QChar KeystrokeCapital(QChar c);
+
+// Ș ș Ț ț for the older cedilla letters Ş ş Ţ ţ; any other character as it is.
+char32_t CommaForm(char32_t c);
+
 // The key under which texts compare equal in statements and unique indexes:
-// letter case ignored for every letter the program upper-cases, Romanian
-// letters included, and the old cedilla forms of Ș and Ț counted as the comma forms.
+// composed and decomposed letters alike, letter case ignored for every letter
+// the program upper-cases, Romanian letters included, and the old cedilla forms
+// of Ș and Ț counted as the comma forms.
 QString FoldKey(const QString& text);
 
-// Offset of the first byte that is not well-formed UTF-8 (overlong forms,
-// surrogates and values past Unicode included), or -1 when all of it is.
+// "1 cuvânt", "5 cuvinte", "20 de cuvinte": Romanian puts "de" before 20 and up.
+QString Counted(long long n, const char* one, const char* many);
+
+// Length as the edit box counts it: a character past the Basic Multilingual Plane takes two places.
+int EditLength(QStringView text);
+
+// A text quoted in a message, cut to a readable length.
+QString Shortened(const QString& text, int max = 80);
+
+// What NextUtf8 gives for bytes that do not form a character.
+inline constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
+// The character whose UTF-8 form starts at bytes[i], moving i past it; kNotUtf8
+// (i moved by one byte) for a bad lead or continuation byte, a cut sequence, an
+// overlong form, a surrogate or a value past Unicode.
+char32_t NextUtf8(QByteArrayView bytes, qsizetype& i);
+
+// Offset of the first byte that is not well-formed UTF-8, or -1 when all of it is.
 qsizetype FirstBadUtf8(QByteArrayView bytes);
 
 }  // namespace tarvix

@@ -89,11 +89,12 @@ void Dispatch(const std::function<void()>& handler)
     } catch (const EngineError& e) {
         failWith(e.Number(), e.Text());
     } catch (const std::bad_alloc&) {
-        failWith(7, QStringLiteral("Memorie insuficientă."));
+        failWith(tkerr::OutOfMemory, ToolkitErrorText(tkerr::OutOfMemory));
     } catch (const std::exception& e) {
-        failWith(51, QStringLiteral("Eroare internă: %1").arg(QString::fromLocal8Bit(e.what())));
+        failWith(tkerr::InternalError, QStringLiteral("%1: %2").arg(ToolkitErrorText(tkerr::InternalError).chopped(1),
+                                                                    QString::fromLocal8Bit(e.what())));
     } catch (...) {
-        failWith(51, QStringLiteral("Eroare internă."));
+        failWith(tkerr::InternalError, ToolkitErrorText(tkerr::InternalError));
     }
 }
 

@@ -16,7 +16,7 @@ class Form;
 // the program; while that box is up, every other handler is dropped. After
 // an error in an event raised from inside another handler (a Change raised by
 // setText, say), the outer handler stops at that toolkit call too. The
-// toolkit's own error numbers and texts are in ToolkitText.h.
+// toolkit's own error numbers and texts are in platform/text/Error.h.
 void Dispatch(const std::function<void()>& handler);
 
 // Test seam: what "end the program" does (default: flush and _exit(status)).

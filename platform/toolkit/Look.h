@@ -1,5 +1,6 @@
-// Inside the toolkit: how controls are placed and drawn, and the program's
-// font, palette, frame style and Romanian texts for Qt's own widgets.
+// Inside the toolkit: how a control is placed and drawn from its design table.
+// The program's font, palette, style and Romanian texts for Qt's own widgets
+// are installed by InstallLook (Program.h).
 #pragma once
 
 #include "platform/toolkit/Design.h"

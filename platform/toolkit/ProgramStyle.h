@@ -18,9 +18,9 @@ public:
                      const QWidget* widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override;
-    // A drop-down list opens as a scrolling list below the box.
     // The message boxes' icons, sharp at any scale.
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override;
+    // A drop-down list opens as a scrolling list below the box.
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override;
 

@@ -1,7 +1,7 @@
 #!/bin/sh
 # tarvix-db's folders include only those below them: base, then formats and jet,
 # then commands, then cli; none includes a window. Only the Jet reader child
-# includes libmdb.
+# includes libmdb, and only the PDF text reader Poppler (run in its guarded child).
 #   tools-includes.sh SOURCE_DIR
 cd "$1/tools" || exit 1
 failures=0
@@ -38,6 +38,10 @@ for folder in */; do
         done
         if grep -q '^#include <mdbtools.h>' "$file" && [ "$file" != jet/JetReaderChild.cpp ]; then
             echo "FAIL: tools/$file includes libmdb"
+            failures=$((failures + 1))
+        fi
+        if grep -q '^#include <poppler' "$file" && [ "$file" != formats/PdfText.cpp ]; then
+            echo "FAIL: tools/$file includes Poppler"
             failures=$((failures + 1))
         fi
     done

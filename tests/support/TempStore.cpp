@@ -42,28 +42,35 @@ Database& TempStore::other()
     return *other_;
 }
 
+std::int32_t AddText(Database& db, const store::TextTable& table, const QString& text)
+{
+    auto rs = db.OpenRecordset(QLatin1String(table.table), dbOpenDynaset);
+    rs->AddNew();
+    rs->Collect(QLatin1String(table.text)) = text;
+    rs->Update();
+    rs->Close();
+    return static_cast<std::int32_t>(
+        db.QueryValue(
+              QStringLiteral("SELECT max(%1) FROM %2").arg(QLatin1String(table.key), QLatin1String(table.table)))
+            .ToInt64());
+}
+
+QStringList Column(Database& db, const QString& sql)
+{
+    QStringList out;
+    for (const auto& row : db.QueryRows(sql))
+        out << row.at(0).ToText();
+    return out;
+}
+
 std::int32_t TempStore::addWord(const QString& word)
 {
-    auto rs = other().OpenRecordset(QStringLiteral("tblDictionar"), dbOpenDynaset);
-    rs->AddNew();
-    rs->Collect(QStringLiteral("Cuvant")) = word;
-    rs->Update();
-    const std::int32_t id = static_cast<std::int32_t>(
-        other().QueryValue(QStringLiteral("SELECT max(ID_Cuvant) FROM tblDictionar")).ToInt64());
-    rs->Close();
-    return id;
+    return AddText(other(), store::kWords, word);
 }
 
 std::int32_t TempStore::addChapter(const QString& title)
 {
-    auto rs = other().OpenRecordset(QStringLiteral("tblCapitol"), dbOpenDynaset);
-    rs->AddNew();
-    rs->Collect(QStringLiteral("Capitol")) = title;
-    rs->Update();
-    const std::int32_t id = static_cast<std::int32_t>(
-        other().QueryValue(QStringLiteral("SELECT max(ID_Capitol) FROM tblCapitol")).ToInt64());
-    rs->Close();
-    return id;
+    return AddText(other(), store::kChapters, title);
 }
 
 void TempStore::link(std::int32_t word, std::int32_t chapter)
@@ -90,10 +97,7 @@ QStringList TempStore::chaptersOf(std::int32_t word)
 
 QStringList TempStore::column(const QString& sql)
 {
-    QStringList out;
-    for (const auto& row : other().QueryRows(sql))
-        out << row.at(0).ToText();
-    return out;
+    return Column(other(), sql);
 }
 
 }  // namespace tarvix::test

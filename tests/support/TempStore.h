@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Engine.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QStringList>
@@ -12,6 +13,11 @@
 #include <vector>
 
 namespace tarvix::test {
+
+// Adds a word or a chapter through a recordset, as the editors do; its key.
+std::int32_t AddText(Database& db, const store::TextTable& table, const QString& text);
+// The first field of each row of a plain SQLite query, in the order the query gives.
+QStringList Column(Database& db, const QString& sql);
 
 class TempStore {
 public:

@@ -1,5 +1,7 @@
 #include "support/ToolRun.h"
 
+#include "support/TempStore.h"
+
 #include "platform/Engine.h"
 
 #include <QFile>
@@ -46,27 +48,23 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-namespace {
-
 QStringList column(const QString& file, const QString& sql)
 {
     auto db = DBEngine().OpenDatabase(file);
-    QStringList out;
-    for (const auto& row : db->QueryRows(sql))
-        out << row.at(0).ToText();
-    out.sort();
-    return out;
+    return Column(*db, sql);
 }
-
-}  // namespace
 
 QStringList contentOf(const QString& file)
 {
-    return column(file, QStringLiteral("SELECT 'W ' || Cuvant FROM tblDictionar"))
-           + column(file, QStringLiteral("SELECT 'C ' || Capitol FROM tblCapitol"))
-           + column(file, QStringLiteral("SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
-                                         "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
-                                         "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol"));
+    const auto sorted = [&](const char* sql) {
+        QStringList texts = column(file, QLatin1String(sql));
+        texts.sort();
+        return texts;
+    };
+    return sorted("SELECT 'W ' || Cuvant FROM tblDictionar") + sorted("SELECT 'C ' || Capitol FROM tblCapitol")
+           + sorted("SELECT 'L ' || d.Cuvant || ' / ' || c.Capitol FROM tblLegatura AS l "
+                    "JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+                    "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol");
 }
 
 }  // namespace tarvix::test

@@ -21,6 +21,9 @@ Run tool(const QString& cwd, const QStringList& args, int timeoutMs = 120000, co
 QByteArray bytesOf(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
+// The first field of each row of a plain SQLite query on a store file, in the order the query gives.
+QStringList column(const QString& file, const QString& sql);
+
 // Words, chapters and links as sorted texts ("W ...", "C ...", "L word / chapter"): what a store holds, whatever its
 // keys.
 QStringList contentOf(const QString& file);

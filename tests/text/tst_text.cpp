@@ -15,6 +15,8 @@ private slots:
     void collationOrder();
     void textFunctions_data();
     void textFunctions();
+    void utf8Decoding_data();
+    void utf8Decoding();
     void valLeadingNumber_data();
     void valLeadingNumber();
 };
@@ -107,6 +109,21 @@ void TextTest::textFunctions_data()
     QTest::newRow("RTrim") << "RTrim"
                            << "  A "
                            << "  A";
+    QTest::newRow("FoldKey case and cedilla") << "FoldKey"
+                                              << "ştiinţă"
+                                              << "ȘTIINȚĂ";
+    QTest::newRow("FoldKey decomposed") << "FoldKey"
+                                        << "casa\u0306"
+                                        << "CASĂ";
+    QTest::newRow("FoldKey decomposed cedilla") << "FoldKey"
+                                                << "S\u0327I"
+                                                << "ȘI";
+    QTest::newRow("FoldKey sharp s") << "FoldKey"
+                                     << "straße"
+                                     << "STRASSE";
+    QTest::newRow("keystroke capitals") << "KeystrokeCapital"
+                                        << "aăşßŉ1"
+                                        << "AĂŞßŉ1";
 }
 
 void TextTest::textFunctions()
@@ -123,6 +140,11 @@ void TextTest::textFunctions()
         got = LTrim(in);
     else if (function == "RTrim")
         got = RTrim(in);
+    else if (function == "FoldKey")
+        got = FoldKey(in);
+    else if (function == "KeystrokeCapital")
+        for (const QChar c : in)
+            got += KeystrokeCapital(c);
     QCOMPARE(got, out);
     QCOMPARE(CStr(0), QString("0"));
     QCOMPARE(CStr(-32768), QString("-32768"));
@@ -137,6 +159,34 @@ void TextTest::textFunctions()
         number = e.Number();
     }
     QCOMPARE(number, tkerr::InvalidProcedureCall);
+}
+
+void TextTest::utf8Decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("firstBad");
+    QTest::newRow("ascii and Romanian") << QByteArray("a\xC8\x99\xC4\x83") << -1;
+    QTest::newRow("four bytes") << QByteArray("\xF0\x9D\x90\x80") << -1;
+    QTest::newRow("cut sequence") << QByteArray("ab\xC8") << 2;
+    QTest::newRow("overlong") << QByteArray("a\xC0\x80") << 1;
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << 0;
+    QTest::newRow("past Unicode") << QByteArray("x\xF4\x90\x80\x80") << 1;
+    QTest::newRow("stray continuation") << QByteArray("\x80") << 0;
+}
+
+void TextTest::utf8Decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, firstBad);
+    QCOMPARE(FirstBadUtf8(bytes), qsizetype(firstBad));
+    // Decoded one character at a time, the good prefix is what Qt's decoder reads.
+    QString decoded;
+    for (qsizetype i = 0; i < (firstBad < 0 ? bytes.size() : firstBad);) {
+        const char32_t c = NextUtf8(bytes, i);
+        QVERIFY(c != kNotUtf8);
+        decoded += QString::fromUcs4(&c, 1);
+    }
+    QCOMPARE(decoded, QString::fromUtf8(bytes.left(firstBad < 0 ? bytes.size() : firstBad)));
 }
 
 void TextTest::valLeadingNumber_data()

@@ -446,7 +446,7 @@ void IndexTest::outputFiles_data()
     QTest::newRow("empty name") << QStringList{"index", "Dictionar.mdb", "--output="} << QByteArray() << 2 << "este gol"
                                 << QStringList{};
     QTest::newRow("for another command") << QStringList{"check", "Dictionar.mdb", "--linked-only"} << QByteArray() << 2
-                                         << "sunt doar pentru index" << QStringList{};
+                                         << "este doar pentru index" << QStringList{};
     QTest::newRow("two stores") << QStringList{"index", "Dictionar.mdb", "Altul.mdb"} << QByteArray() << 2
                                 << "primește un FIȘIER" << QStringList{};
 }

@@ -58,6 +58,7 @@ private slots:
     void journalOfAnotherFileIsNeverPlayed();
     void interruptedChangeIsRolledBackForReaders_data();
     void interruptedChangeIsRolledBackForReaders();
+    void interruptedChangeOnAReadOnlyFolderIsSaid();
     void outputsNeverWriteThroughALink_data();
     void outputsNeverWriteThroughALink();
     void folderNameThatIsNotUtf8();
@@ -123,6 +124,42 @@ void StoreFileTest::interruptedChangeIsRolledBackForReaders()
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(!QFile::exists(store + QStringLiteral("-journal")));
     QCOMPARE(words(store), 2200);
+}
+
+// Where the change cannot be rolled back, the reader says so and how, not
+// merely that the file is read-only.
+void StoreFileTest::interruptedChangeOnAReadOnlyFolderIsSaid()
+{
+    QTemporaryDir dir, view;
+    const QString store = dir.filePath(kStore);
+    QCOMPARE(tool(dir.path(), {QStringLiteral("sample"), kStore}).code, 0);
+    QVERIFY(InterruptWrite(store));
+    const QByteArray before = bytesOf(store);
+    // Root writes through any mode: a read-only view of the folder instead.
+    const bool root = ::geteuid() == 0;
+    const QString where = root ? view.path() : dir.path();
+    const auto restore = qScopeGuard([&] {
+        if (root)
+            QProcess::execute(QStringLiteral("umount"), {view.path()});
+        else
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (root) {
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), dir.path(), view.path()}) != 0)
+            QSKIP("a bind mount cannot be made here");
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"),
+                                   {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), view.path()}),
+                 0);
+    } else {
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    const Run r = tool(where, {QStringLiteral("check"), kStore});
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.err.contains(QStringLiteral("o modificare întreruptă așteaptă să fie anulată")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("„tarvix-db check Dictionar.mdb”")), qPrintable(r.err));
+    QCOMPARE(bytesOf(store), before);
+    QVERIFY(QFile::exists(store + QStringLiteral("-journal")));
 }
 
 void StoreFileTest::outputsNeverWriteThroughALink_data()
@@ -195,6 +232,12 @@ void StoreFileTest::folderNameThatIsNotUtf8()
     const auto imported = run({QStringLiteral("import"), kStore, QStringLiteral("csv")});
     QVERIFY2(imported.first == 4 && imported.second.contains(QStringLiteral("cuvinte.csv")),
              qPrintable(imported.second));
+    WriteJetFile(dir.filePath(QStringLiteral("vechi.mdb")), RomanianFixture(), {});
+    QVERIFY(::rename(QFile::encodeName(dir.filePath(QStringLiteral("vechi.mdb"))).constData(),
+                     (odd + "/Vechi.mdb").constData())
+            == 0);
+    const auto converted = run({QStringLiteral("convert"), QStringLiteral("Vechi.mdb")});
+    QVERIFY2(converted.first == 0, qPrintable(converted.second));
 
     // The program opens it from there too.
     const QString previous = QDir::currentPath();

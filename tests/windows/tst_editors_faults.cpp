@@ -1,9 +1,11 @@
 // The editors when another copy of the program changes the file behind them,
 // when saves are refused, when the table is full, when a stored text is longer
-// than the box, and where the focus goes when a button disables itself.
+// than the box or holds what the store does not take, and where the focus goes
+// when a button disables itself.
 #include "tst_editors_common.h"
 
 #include "store/Statements.h"
+#include "support/ToolRun.h"
 
 #include <QLineEdit>
 
@@ -335,6 +337,105 @@ private slots:
             QCOMPARE(s.stored(in), QStringList{longText});
             QVERIFY(s.boxes.empty());
         });
+    }
+
+    void invisibleRefused_data()
+    {
+        QTest::addColumn<bool>("words");
+        QTest::addColumn<bool>("modify");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("code");
+        for (bool words : {false, true})
+            for (bool modify : {false, true}) {
+                const char* n = words ? "dictionar" : "capitole";
+                const char* m = modify ? "modify" : "add";
+                QTest::addRow("%s %s zero-width space", n, m) << words << modify << "AB\u200BC"
+                                                              << "U+200B";
+                QTest::addRow("%s %s TAB", n, m) << words << modify << "A\tB"
+                                                 << "U+0009";
+                QTest::addRow("%s %s bidi override", n, m) << words << modify << "\u202EABC"
+                                                           << "U+202E";
+                QTest::addRow("%s %s U+0001", n, m) << words << modify << "A\u0001"
+                                                    << "U+0001";
+            }
+    }
+    void invisibleRefused()
+    {
+        QFETCH(bool, words);
+        QFETCH(bool, modify);
+        QFETCH(QString, pasted);
+        QFETCH(QString, code);
+        const Info in = info(words);
+        s.add(in, "ABC");
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(modify ? e->Command2 : e->Command1);
+            e->Text1.setText(QString());
+            test::paste(e->Text1.widget(), pasted);
+            click(e->Command3);
+            QCOMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(s.boxes[0].title, QStringLiteral("Caracter invizibil."));
+            QCOMPARE(s.boxes[0].style, vbExclamation);
+            QVERIFY2(s.boxes[0].text.contains("(" + code + ")"), qPrintable(s.boxes[0].text));
+            QCOMPARE(stateOf(*e, words), modify ? QStringLiteral("modifying") : QStringLiteral("adding"));
+            QCOMPARE(s.stored(in), QStringList{"ABC"});
+            // The pending row is still there: the corrected text saves.
+            e->Text1.setText(QString());
+            type(e->Text1.widget(), "xyz");
+            click(e->Command3);
+            QCOMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(stateOf(*e, words), QStringLiteral("browsing"));
+            QCOMPARE(s.stored(in), modify ? QStringList{"XYZ"} : (QStringList{"ABC", "XYZ"}));
+        });
+    }
+
+    // A decomposed letter pasted from another program is the same text as the composed one.
+    void decomposedIsADuplicate_data() { bothEditors(); }
+    void decomposedIsADuplicate()
+    {
+        QFETCH(bool, words);
+        const Info in = info(words);
+        s.add(in, "CASĂ");
+        auto e = make(words);
+        whileShown(*e, [&] {
+            click(e->Command1);
+            test::paste(e->Text1.widget(), "CASA\u0306");
+            click(e->Command3);
+            QCOMPARE(s.boxes.size(), std::size_t(1));
+            QCOMPARE(s.boxes[0].text, in.duplicateText);
+            QCOMPARE(s.stored(in), QStringList{"CASĂ"});
+        });
+    }
+
+    // What the editors store exports and imports back; a typed ş is stored Ş, which comes back Ș.
+    void typedStoreComesBackWhole()
+    {
+        for (bool words : {false, true}) {
+            auto e = make(words);
+            whileShown(*e, [&] {
+                for (const char* text :
+                     {"măr", "ştiinţă", "straße", "pâine și apă", "capitolul al patruzecilea lung"}) {
+                    click(e->Command1);
+                    type(e->Text1.widget(), QString::fromUtf8(text));
+                    click(e->Command3);
+                }
+            });
+        }
+        QVERIFY(s.boxes.empty());
+        QCOMPARE(s.store->column("SELECT Cuvant FROM tblDictionar WHERE Cuvant LIKE 'Ş%'"), QStringList{"ŞTIINŢĂ"});
+        Global::db->Close();
+        const QString dir = s.store->folder();
+        const test::Run check = test::tool(dir, {"check", "Dictionar.mdb"});
+        QVERIFY2(check.code == 0, qPrintable(check.out + check.err));
+        QCOMPARE(test::tool(dir, {"export", "Dictionar.mdb", "csv"}).code, 0);
+        QCOMPARE(test::tool(dir, {"create", "b.mdb"}).code, 0);
+        const test::Run back = test::tool(dir, {"import", "b.mdb", "csv"});
+        QVERIFY2(back.code == 0, qPrintable(back.err));
+        QStringList expected = test::contentOf(s.store->file()).replaceInStrings("Ş", "Ș").replaceInStrings("Ţ", "Ț");
+        QStringList got = test::contentOf(dir + "/b.mdb");
+        expected.sort();
+        got.sort();
+        QCOMPARE(got, expected);
     }
 };
 

@@ -37,13 +37,7 @@ struct Controls {
     {
     }
     QWidget* box() const { return Text1.widget(); }
-    QStringList titles() const
-    {
-        QStringList out;
-        for (std::int16_t i = 0; i < List1.ListCount(); ++i)
-            out << List1.List(i);
-        return out;
-    }
+    QStringList titles() const { return tarvix::test::items(List1); }
 
     TextBox& Text1;
     CommandButton& Command1;

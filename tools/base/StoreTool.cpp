@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include "platform/text/TextFunctions.h"
-#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -58,15 +57,6 @@ QString DescribeEngineError(const EngineError& e)
     return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(e.Text());
 }
 
-QString Counted(long long n, const char* one, const char* many)
-{
-    if (n == 1)
-        return QStringLiteral("1 ") + QString::fromUtf8(one);
-    const long long lastTwo = n % 100;
-    const bool withDe = n != 0 && (lastTwo == 0 || lastTwo >= 20);
-    return QStringLiteral("%1 %2%3").arg(n).arg(withDe ? QStringLiteral("de ") : QString(), QString::fromUtf8(many));
-}
-
 QStringList Listed(const QStringList& items, int limit)
 {
     QStringList out = items.mid(0, limit);
@@ -79,16 +69,6 @@ void PrintListed(const QString& prefix, const QStringList& items)
 {
     for (const QString& line : Listed(items))
         PrintErr(prefix + line);
-}
-
-QString Shortened(const QString& text, int max)
-{
-    if (text.size() <= max)
-        return text;
-    qsizetype cut = max;
-    if (text.at(cut - 1).isHighSurrogate())
-        --cut;
-    return text.left(cut) + QStringLiteral("… (%1 de caractere în total)").arg(TextLength(text));
 }
 
 namespace {
@@ -106,25 +86,6 @@ QString Neutralised(const QString& text)
 QString Unneutralised(const QString& cell)
 {
     return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
-}
-
-QString TrimmedBlanks(const QString& text)
-{
-    const auto blank = [](QChar c) { return c == u' ' || c == QChar(0x00A0); };
-    qsizetype b = 0, e = text.size();
-    while (b < e && blank(text.at(b)))
-        ++b;
-    while (e > b && blank(text.at(e - 1)))
-        --e;
-    return text.mid(b, e - b);
-}
-
-int TextLength(const QString& text)
-{
-    int n = 0;
-    for (const QChar c : text)
-        n += c.isLowSurrogate() ? 0 : 1;
-    return n;
 }
 
 std::optional<QString> AskPasswordOnTerminal(const QString& server)
@@ -156,10 +117,7 @@ std::unique_ptr<Database> OpenStore(const QString& file, Access access)
 {
     std::unique_ptr<Database> db;
     try {
-        db = DBEngine().OpenDatabase(file, access == Access::ReadOnly);
-        store::RequireSchema(*db);
-        if (access == Access::ForWriting)
-            store::RequireSoundStore(*db);
+        db = store::Open(file, access);
     } catch (const EngineError& e) {
         throw Failure{exitcode::FileProblem, DescribeEngineError(e)};
     }
@@ -168,14 +126,14 @@ std::unique_ptr<Database> OpenStore(const QString& file, Access access)
 
 namespace {
 
-void addTexts(Database& db, const QString& table, const QString& field, const QStringList& texts)
+void addTexts(Database& db, const store::TextTable& t, const QStringList& texts)
 {
     if (texts.isEmpty())
         return;
-    auto rs = db.OpenRecordset(table, dbOpenDynaset);
+    auto rs = db.OpenRecordset(QLatin1String(t.table), dbOpenDynaset);
     for (const QString& text : texts) {
         rs->AddNew();
-        rs->Collect(field) = text;
+        rs->Collect(QLatin1String(t.text)) = text;
         rs->Update();
     }
     rs->Close();
@@ -193,8 +151,8 @@ QHash<QString, std::int32_t> keysByFold(Database& db, const QString& sql)
 
 void AppendContent(Database& db, const Content& content)
 {
-    addTexts(db, QStringLiteral("tblDictionar"), QStringLiteral("Cuvant"), content.words);
-    addTexts(db, QStringLiteral("tblCapitol"), QStringLiteral("Capitol"), content.chapters);
+    addTexts(db, store::kWords, content.words);
+    addTexts(db, store::kChapters, content.chapters);
     if (content.links.empty())
         return;
     const auto words = keysByFold(db, QStringLiteral("SELECT ID_Cuvant, Cuvant FROM tblDictionar"));

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/Engine.h"
+#include "platform/text/TextFunctions.h"
+#include "store/OpenStore.h"
 #include "store/Schema.h"
 
 #include <QString>
@@ -53,36 +55,21 @@ private:
 // "eroarea 3024: Nu găsesc ..."
 QString DescribeEngineError(const EngineError& e);
 
-// "1 cuvânt", "5 cuvinte", "20 de cuvinte": Romanian puts "de" before 20 and up.
-QString Counted(long long n, const char* one, const char* many);
-
 // The first items of a long list, then "… și încă N".
 QStringList Listed(const QStringList& items, int limit = 50);
 // Each of Listed(items) on stderr, after prefix.
 void PrintListed(const QString& prefix, const QStringList& items);
-
-// A text quoted in a message, cut to a readable length.
-QString Shortened(const QString& text, int max = 80);
 
 // A spreadsheet runs a cell that begins with = + - @ as a formula: export puts a
 // ' before such a text (and before one that begins with '), import takes exactly it away.
 QString Neutralised(const QString& text);
 QString Unneutralised(const QString& cell);
 
-// The text without blanks at its ends, a no-break space pasted from a document counted as one.
-QString TrimmedBlanks(const QString& text);
-
-// Characters as a person counts them (code points, not UTF-16 units).
-int TextLength(const QString& text);
-
 // The password for server, read from the terminal without echo; nothing without a terminal.
 std::optional<QString> AskPasswordOnTerminal(const QString& server);
 
-// How a command opens the store. ReadOnly: a command that only reads, so it
-// works on a read-only file, folder or medium. ForRepair: for writing, whatever
-// rows another program left out of step. ForWriting: for writing, once the
-// rules the editors rely on hold.
-enum class Access { ReadOnly, ForRepair, ForWriting };
+// How a command opens the store (the store's own three ways).
+using Access = store::Access;
 
 // Opens an existing store and makes sure it holds the three tables; any
 // failure is a FileProblem naming the file.

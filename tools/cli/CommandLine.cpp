@@ -72,8 +72,7 @@ Invocation parse(const QStringList& args, Asked& asked)
             value = args[++i];
         else
             throw BadArguments{QStringLiteral("opțiunea %1 are nevoie de o valoare.").arg(name)};
-        if (o->check)
-            o->check(value);
+        // Checked once the command is known: two commands may take one name with values of their own.
         in.set(o->name, value);
     }
     return in;
@@ -132,11 +131,17 @@ int run(const QStringList& args)
     const Command* cmd = CommandNamed(name);
     if (!cmd)
         throw BadArguments{QStringLiteral("comanda „%1” nu există.").arg(name)};
-    if (in.positional.size() != cmd->arguments.size())
+    const bool fits = cmd->takesMany() ? in.positional.size() >= cmd->arguments.size() - 1
+                                       : in.positional.size() == cmd->arguments.size();
+    if (!fits)
         throw BadArguments{cmd->arguments.isEmpty()
                                ? QStringLiteral("comanda „%1” nu primește argumente.").arg(name)
                                : QStringLiteral("comanda „%1” primește %2.").arg(name, cmd->wants)};
     refuseForeignOptions(*cmd, in);
+    for (const Option& o : cmd->options)
+        if (o.check)
+            for (const QString& value : in.values(o.name))
+                o.check(value);
     for (const QString& p : in.positional)
         if (p.isEmpty())
             throw BadArguments{QStringLiteral("un nume de fișier sau de dosar este gol.")};

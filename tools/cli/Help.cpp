@@ -23,10 +23,11 @@ Opțiunile se pot scrie oriunde pe linie, cu valoarea după un spațiu sau după
 
 Fișierele CSV: câmpurile sunt despărțite prin virgulă; un câmp care conține
 virgulă, ghilimele sau sfârșit de rând se scrie între ghilimele, iar
-ghilimelele din el se dublează. La import, textele se păstrează ca în
-ferestrele programului: fără spații la capete și cu majuscule. Un cuvânt are
-cel mult 25 de caractere, un titlu de capitol cel mult 40. Literele mari și
-mici (și Ş/Ș, Ţ/Ț) contează ca aceeași literă când se caută dubluri.
+ghilimelele din el se dublează. La import, textele se scriu fără spații la
+capete, cu majuscule literă cu literă (ß rămâne ß) și cu Ș Ț în loc de Ş Ţ; un
+text cu un caracter de control sau invizibil sau mai lung de 255 de caractere
+este refuzat. Literele mari și mici (și Ş/Ș, Ţ/Ț) contează ca aceeași literă
+când se caută dubluri.
 
 Coduri de ieșire:
   0  totul a mers bine;

@@ -12,6 +12,7 @@
     X(ImportMdbCommand)                                                                                                \
     X(ConvertCommand)                                                                                                  \
     X(IndexCommand)                                                                                                    \
+    X(SuggestCommand)                                                                                                  \
     X(ShareCommand)                                                                                                    \
     X(LinkCommand)                                                                                                     \
     X(CopyCommand)

@@ -2,6 +2,7 @@
 #include "platform/Engine.h"
 #include "tools/base/StoreTool.h"
 #include "tools/cli/CommandLine.h"
+#include "tools/formats/TextReaderChild.h"
 #include "tools/jet/JetReaderChild.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,9 @@ int main(int argc, char* argv[])
     // The Jet reader runs as a child of this same program, before anything else is set up.
     if (argc >= 2 && std::strcmp(argv[1], tarvix::tool::kJetReaderMode) == 0)
         return tarvix::tool::RunJetReaderChild(argc - 2, argv + 2);
+    // So does the PDF reader of suggest.
+    if (argc >= 2 && std::strcmp(argv[1], tarvix::tool::kTextReaderMode) == 0)
+        return tarvix::tool::RunTextReaderChild(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     // A server whose password is in none of libpq's places: asked at the terminal, kept in memory only.
     tarvix::DBEngine::OnPassword = tarvix::tool::AskPasswordOnTerminal;

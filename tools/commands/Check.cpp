@@ -8,6 +8,8 @@
 
 #include "platform/engine/TextRules.h"
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QHash>
@@ -21,15 +23,6 @@ namespace {
 QString latin(const char* s)
 {
     return QString::fromLatin1(s);
-}
-
-// Blanks as a person sees them: a no-break space counts too.
-bool blankOnly(const QString& text)
-{
-    for (const QChar c : text)
-        if (!c.isSpace())
-            return false;
-    return true;
 }
 
 class Checker {
@@ -51,6 +44,12 @@ public:
             else
                 throw;
         }
+    }
+
+    // The one value of a count over the schema, the names bound as parameters.
+    Variant schemaCount(const QString& sql, const std::vector<Variant>& params)
+    {
+        return db_.QueryRows(sql, params).at(0).at(0);
     }
 
     void keyColumn(const QString& table, const QString& key)
@@ -85,11 +84,11 @@ public:
             problems
                 << QStringLiteral("în tabela „%1” câmpul „%2” poate rămâne gol (lipsește NOT NULL).").arg(table, field);
         const QString fold = field + QStringLiteral("_Fold");
-        const auto unique =
-            db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') AS il WHERE il.\"unique\" = 1 "
-                                          "AND (SELECT count(*) FROM pragma_index_info(il.name)) = 1 "
-                                          "AND (SELECT lower(name) FROM pragma_index_info(il.name)) = lower('%2')")
-                               .arg(table, fold));
+        const Variant unique =
+            schemaCount(QStringLiteral("SELECT count(*) FROM pragma_index_list(?1) AS il WHERE il.\"unique\" "
+                                       "= 1 AND (SELECT count(*) FROM pragma_index_info(il.name)) = 1 "
+                                       "AND (SELECT lower(name) FROM pragma_index_info(il.name)) = lower(?2)"),
+                        {table, fold});
         if (unique.ToInt64() == 0)
             problems << QStringLiteral("în tabela „%1” câmpul „%2” nu are un index unic: baza de date nu mai refuză "
                                        "dublurile.")
@@ -111,18 +110,16 @@ public:
             if (!cascade)
                 problems << QStringLiteral("câmpul „%1” din „%2” nu trimite la „%3” cu ștergere în cascadă: ștergerea "
                                            "unui %4 i-ar lăsa legăturile în urmă.")
-                                .arg(latin(t->key), links, latin(t->table),
-                                     t == &store::kWords ? QStringLiteral("cuvânt") : QStringLiteral("capitol"));
-            const auto n = db_.QueryValue(QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') AS il WHERE "
+                                .arg(latin(t->key), links, latin(t->table), QString::fromUtf8(t->one));
+            const Variant n = schemaCount(QStringLiteral("SELECT count(*) FROM pragma_index_list(?1) AS il WHERE "
                                                          "(SELECT lower(name) FROM pragma_index_info(il.name) WHERE "
-                                                         "seqno = 0) = lower('%2')")
-                                              .arg(links, latin(t->key)));
+                                                         "seqno = 0) = lower(?2)"),
+                                          {links, latin(t->key)});
             if (n.ToInt64() == 0)
                 warnings << QStringLiteral("tabela „%1” nu are un index care începe cu „%2”: căutările vor fi lente.")
                                 .arg(links, latin(t->key));
         }
-        if (db_.QueryValue(
-                   QStringLiteral("SELECT count(*) FROM pragma_index_list('%1') WHERE \"unique\" = 1").arg(links))
+        if (schemaCount(QStringLiteral("SELECT count(*) FROM pragma_index_list(?1) WHERE \"unique\" = 1"), {links})
                 .ToInt64()
             > 0)
             problems << QStringLiteral("tabela „%1” are un index unic: o legătură refuzată de el ar opri programul.")
@@ -185,20 +182,17 @@ public:
                                 .arg(what, text, key, id, *seen);
             else
                 byFold.insert(want, id);
-            if (blankOnly(text))
-                problems << QStringLiteral("%1 cu %2 %3 are doar spații; ferestrele programului nu primesc un text "
-                                           "gol.")
-                                .arg(what, key, id);
-            else if (TrimmedBlanks(text) != text)
-                warnings
-                    << QStringLiteral("%1 „%2” (%3 %4) are spații la început sau la sfârșit.").arg(what, text, key, id);
-            if (UCase(text) != text)
-                warnings << QStringLiteral("%1 „%2” (%3 %4) are litere mici; ferestrele programului scriu doar "
-                                           "majuscule.")
-                                .arg(what, text, key, id);
-            if (TextLength(text) > t.editorMax)
+            // What another door would refuse is a problem here, so a store called sound always imports.
+            const store::IncomingText in = store::FromOutside(text);
+            if (!in.Accepted())
+                problems << QStringLiteral("%1 cu %2 %3: %4").arg(what, key, id, in.Reason(QStringLiteral("textul")));
+            else if (in.text != text)
+                warnings << QStringLiteral("%1 „%2” (%3 %4) intră într-o bază de date nouă ca „%5” (majuscule, Ș și "
+                                           "Ț, fără spații la capete); „tarvix-db check --repair” îl scrie așa.")
+                                .arg(what, text, key, id, in.text);
+            if (EditLength(text) > t.editorMax)
                 warnings << QStringLiteral("%1 „%2” (%3 %4) are %5; fereastra lui arată cel mult %6.")
-                                .arg(what, text, key, id, Counted(TextLength(text), "caracter", "caractere"))
+                                .arg(what, text, key, id, Counted(EditLength(text), "caracter", "caractere"))
                                 .arg(t.editorMax);
         }
     }
@@ -232,23 +226,16 @@ public:
 
     void orphans()
     {
-        const auto rows = db_.QueryRows(QStringLiteral(
-            "SELECT l.rowid, l.ID_Cuvant, l.ID_Capitol, d.Cuvant, c.Capitol, d.ID_Cuvant IS NULL, c.ID_Capitol IS NULL "
-            "FROM tblLegatura AS l LEFT JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
-            "LEFT JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol "
-            "WHERE d.ID_Cuvant IS NULL OR c.ID_Capitol IS NULL ORDER BY l.rowid"));
-        for (const auto& r : rows) {
-            const bool noWord = r[5].ToInt64() != 0;
-            const bool noChapter = r[6].ToInt64() != 0;
+        for (const store::OrphanLink& o : store::LinksWithoutTheirRows(db_)) {
             QString what;
-            if (noWord && noChapter)
+            if (o.noWord && o.noChapter)
                 what = QStringLiteral("lipsesc și cuvântul, și capitolul");
-            else if (noWord)
-                what = QStringLiteral("lipsește cuvântul (capitolul este „%1”)").arg(r[4].ToText());
+            else if (o.noWord)
+                what = QStringLiteral("lipsește cuvântul (capitolul este „%1”)").arg(o.chapterText);
             else
-                what = QStringLiteral("lipsește capitolul (cuvântul este „%1”)").arg(r[3].ToText());
+                what = QStringLiteral("lipsește capitolul (cuvântul este „%1”)").arg(o.wordText);
             problems << QStringLiteral("legătura din rândul %1 (ID_Cuvant %2, ID_Capitol %3): %4.")
-                            .arg(r[0].ToText(), r[1].ToText(), r[2].ToText(), what);
+                            .arg(o.row.ToText(), o.word.ToText(), o.chapter.ToText(), what);
         }
         const auto twice = db_.QueryRows(QStringLiteral(
             "SELECT d.Cuvant, c.Capitol, count(*) FROM tblLegatura AS l "
@@ -326,7 +313,7 @@ Command CheckCommand()
               {},
               {QStringLiteral("repară întâi, într-o singură tranzacție, ce se poate"),
                QStringLiteral("repara fără să se piardă un rând (câmpurile _Fold,"),
-               QStringLiteral("spațiile de la capetele textelor, legăturile fără"),
+               QStringLiteral("textele scrise ca la import, legăturile fără"),
                QStringLiteral("cuvânt sau capitol) și arată fiecare schimbare.")}}},
             [](const Invocation& in) { return RunCheck(in.positional[0], in.has(QStringLiteral("repair"))); }};
 }

@@ -39,18 +39,27 @@ public:
     bool has(const QString& option) const { return given_.contains(option); }
     // The last value given for the option, or an empty text.
     QString value(const QString& option) const { return given_.value(option); }
-    void set(const QString& option, const QString& value) { given_.insert(option, value); }
+    // Every value given for an option that may be repeated, in order.
+    QStringList values(const QString& option) const { return all_.value(option); }
+    void set(const QString& option, const QString& value)
+    {
+        given_.insert(option, value);
+        all_[option] << value;
+    }
     QStringList given() const { return given_.keys(); }
 
 private:
     QHash<QString, QString> given_;
+    QHash<QString, QStringList> all_;
 };
 
 struct Command {
     QString name;
-    QStringList arguments;  // "FIȘIER", "DOSAR": their number is the command's arity
-    QString wants;          // "un FIȘIER și un DOSAR", for the message when the arguments do not fit
-    QStringList help;       // what it does, as the help text shows it
+    // "FIȘIER", "DOSAR": their number is the command's arity; a last one written "SURSĂ..."
+    // takes any number, the command itself saying how many it needs.
+    QStringList arguments;
+    QString wants;     // "un FIȘIER și un DOSAR", for the message when the arguments do not fit
+    QStringList help;  // what it does, as the help text shows it
     std::vector<Option> options;
     // Runs with the checked arguments; returns the exit code or throws Failure.
     std::function<int(const Invocation&)> run;
@@ -58,6 +67,7 @@ struct Command {
     std::vector<int> folders = {};
 
     const Option* option(const QString& longName) const;
+    bool takesMany() const { return !arguments.isEmpty() && arguments.back().endsWith(QStringLiteral("...")); }
     QString usage() const;
 };
 

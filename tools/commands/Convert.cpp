@@ -26,12 +26,12 @@ QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
                          : header.version == 1 ? QStringLiteral("jet4")
                                                : QStringLiteral("ace");
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    const QByteArray from = QFile::encodeName(info.absoluteFilePath());
+    const QByteArray from = QFile::encodeName(info.filePath());
     for (int n = 1; n < 1000; ++n) {
         const QString name =
             QStringLiteral("%1.original-%2%3%4")
                 .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
-        const QString path = info.absoluteDir().filePath(name);
+        const QString path = info.dir().filePath(name);
         const QByteArray to = QFile::encodeName(path);
         if (::link(from.constData(), to.constData()) == 0)
             return path;
@@ -40,7 +40,7 @@ QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
         // A file system without hard links: a copy that refuses an existing name.
         if (QFileInfo::exists(path))
             continue;
-        if (QFile::copy(info.absoluteFilePath(), path))
+        if (QFile::copy(info.filePath(), path))
             return path;
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Originalul „%1” nu poate fi păstrat în dosarul „%2”: %3.")
@@ -55,16 +55,17 @@ int RunConvert(const QString& file)
 {
     QElapsedTimer clock;
     clock.start();
-    const QFileInfo info(QDir::current(), file);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo info(file);
     if (!info.exists() || !info.isFile())
         throw Failure{
             exitcode::FileProblem,
             info.isDir()
                 ? QStringLiteral("„%1” este un dosar, nu un fișier.").arg(file)
                 : QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
-    if (!IsJetFile(info.absoluteFilePath())) {
+    if (!IsJetFile(info.filePath())) {
         try {
-            OpenStore(info.absoluteFilePath(), Access::ReadOnly)->Close();
+            OpenStore(info.filePath(), Access::ReadOnly)->Close();
         } catch (const Failure& f) {
             throw Failure{
                 f.code,
@@ -75,10 +76,10 @@ int RunConvert(const QString& file)
     }
     PendingStore pending(file, true);
     const JetImportOptions options;
-    const JetImported im = ImportJet(info.absoluteFilePath(), options, pending.tempPath(), info.fileName());
+    const JetImported im = ImportJet(info.filePath(), options, pending.tempPath(), info.fileName());
     // Through a link, the file it points to is the original, and it is what gets replaced.
     const QFileInfo real = info.isSymLink() ? QFileInfo(info.canonicalFilePath()) : info;
-    const QString original = KeepOriginal(real, JetReader(info.absoluteFilePath()).header());
+    const QString original = KeepOriginal(real, JetReader(info.filePath()).header());
     try {
         pending.MoveIntoPlace();
     } catch (...) {

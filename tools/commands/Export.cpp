@@ -7,6 +7,7 @@
 #include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -77,11 +78,7 @@ int RunExport(const QString& file, const QString& dir, bool force)
             seen.insert(pair);
             links.push_back({Neutralised(r[2].ToText()), Neutralised(r[3].ToText())});
         }
-        orphans =
-            db->QueryValue(QStringLiteral("SELECT count(*) FROM tblLegatura AS l WHERE NOT EXISTS (SELECT 1 FROM "
-                                          "tblDictionar AS d WHERE d.ID_Cuvant = l.ID_Cuvant) OR NOT EXISTS (SELECT 1 "
-                                          "FROM tblCapitol AS c WHERE c.ID_Capitol = l.ID_Capitol)"))
-                .ToInt64();
+        orphans = static_cast<long long>(store::LinksWithoutTheirRows(*db).size());
     }
     db->Close();
 

@@ -5,6 +5,7 @@
 #include "tools/formats/Csv.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -44,38 +45,14 @@ public:
 
     void issue(int file, int line, const QString& text) { issues.push_back({file, line, text}); }
 
-    // The text as the editors would store it, or an empty text after reporting why not.
-    QString text(int file, int line, const QString& raw, const char* what, int max)
+    // The text as the store takes it in, or an empty text after reporting why not.
+    QString text(int file, int line, const QString& raw, const char* what)
     {
-        // Composed and decomposed letters look alike: keep one form, as the keyboard gives it.
-        QString t = TrimmedBlanks(Unneutralised(raw).normalized(QString::NormalizationForm_C)).toUpper();
-        if (t.isEmpty()) {
-            issue(file, line, QStringLiteral("%1 este gol.").arg(QString::fromUtf8(what)));
-            return {};
-        }
-        for (const QChar c : t)
-            if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c == QChar::LineSeparator
-                || c == QChar::ParagraphSeparator) {
-                issue(file, line,
-                      QStringLiteral("%1 „%2” conține un caracter de control sau invizibil (cod %3), care nu se "
-                                     "poate scrie în ferestrele programului.")
-                          .arg(QString::fromUtf8(what), Shortened(t.simplified()))
-                          .arg(c.unicode(), 4, 16, QLatin1Char('0')));
-                return {};
-            }
-        // The window's box counts UTF-16 units: a letter outside the Basic Multilingual Plane takes two.
-        if (t.size() > max) {
-            const QString length = TextLength(t) == t.size() ? Counted(t.size(), "caracter", "caractere")
-                                                             : QStringLiteral("%1 (%2 în căsuța ferestrei)")
-                                                                   .arg(Counted(TextLength(t), "caracter", "caractere"),
-                                                                        Counted(t.size(), "poziție", "poziții"));
-            issue(file, line,
-                  QStringLiteral("%1 „%2” are %3; cel mult %4 sunt primite.")
-                      .arg(QString::fromUtf8(what), Shortened(t), length)
-                      .arg(max));
-            return {};
-        }
-        return t;
+        const store::IncomingText in = store::FromOutside(Unneutralised(raw));
+        if (in.Accepted())
+            return in.text;
+        issue(file, line, in.Reason(QString::fromUtf8(what)));
+        return {};
     }
 
     // Rows past the header, after checking the header and the number of fields.
@@ -122,14 +99,14 @@ public:
 
     // Words or chapters: new, and each only once, ignoring case as the store does.
     // Every text named in the file is added to known, so a link to a refused row is not reported twice.
-    void names(int file, const CsvTable& table, const QString& header, const char* what, int max,
+    void names(int file, const CsvTable& table, const QString& header, const char* what,
                const QHash<QString, QString>& inStore, QStringList& into, QSet<QString>& known)
     {
         QHash<QString, int> lineOf;
         for (const CsvRow* r : rows(file, table, {header})) {
-            const QString t = text(file, r->line, r->fields[0], what, max);
+            const QString t = text(file, r->line, r->fields[0], what);
             if (t.isEmpty()) {
-                known.insert(FoldKey(r->fields[0].trimmed().toUpper()));
+                known.insert(FoldKey(store::FromOutside(Unneutralised(r->fields[0])).text));
                 continue;
             }
             const QString key = FoldKey(t);
@@ -160,8 +137,8 @@ public:
         const int file = 2;
         std::map<std::pair<QString, QString>, int> lineOf;
         for (const CsvRow* r : rows(file, table, {QStringLiteral("Cuvant"), QStringLiteral("Capitol")})) {
-            const QString w = text(file, r->line, r->fields[0], "cuvântul", store::kWordMax);
-            const QString c = text(file, r->line, r->fields[1], "capitolul", store::kChapterMax);
+            const QString w = text(file, r->line, r->fields[0], store::kWords.what);
+            const QString c = text(file, r->line, r->fields[1], store::kChapters.what);
             if (w.isEmpty() || c.isEmpty())
                 continue;
             const QString wk = FoldKey(w), ck = FoldKey(c);
@@ -268,15 +245,15 @@ int RunImport(const QString& file, const QString& dir)
 
         QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
         QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
-        im.names(0, tables[0], QStringLiteral("Cuvant"), "cuvântul", store::kWordMax, storeWords, im.content.words,
-                 knownWords);
-        im.names(1, tables[1], QStringLiteral("Capitol"), "capitolul", store::kChapterMax, storeChapters,
-                 im.content.chapters, knownChapters);
+        im.names(0, tables[0], QStringLiteral("Cuvant"), store::kWords.what, storeWords, im.content.words, knownWords);
+        im.names(1, tables[1], QStringLiteral("Capitol"), store::kChapters.what, storeChapters, im.content.chapters,
+                 knownChapters);
         im.links(tables[2], knownWords, knownChapters, storeLinks);
 
         const std::tuple<const char*, long long, long long, const char*, const char*> sizes[] = {
-            {"tblDictionar", storeWords.size(), im.content.words.size(), "cuvinte", kWordsCsv},
-            {"tblCapitol", storeChapters.size(), im.content.chapters.size(), "capitole", kChaptersCsv},
+            {store::kWords.table, storeWords.size(), im.content.words.size(), store::kWords.many, kWordsCsv},
+            {store::kChapters.table, storeChapters.size(), im.content.chapters.size(), store::kChapters.many,
+             kChaptersCsv},
         };
         for (const auto& [table, had, added, what, csv] : sizes)
             if (had + added > kMaxRows)

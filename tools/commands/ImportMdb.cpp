@@ -38,20 +38,21 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
 {
     QElapsedTimer clock;
     clock.start();
-    const QFileInfo jetInfo(QDir::current(), jet);
-    const QFileInfo storeInfo(QDir::current(), store);
+    // As given: a relative name stays good in a folder whose name is not UTF-8.
+    const QFileInfo jetInfo(jet);
+    const QFileInfo storeInfo(store);
     if (!jetInfo.exists())
         throw Failure{
             exitcode::FileProblem,
             QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
     if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || sameFile(jetInfo.absoluteFilePath(), storeInfo.absoluteFilePath()))
+        || sameFile(jetInfo.filePath(), storeInfo.filePath()))
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
                                      "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
                           .arg(jet)};
     PendingStore pending(store, force);
-    const JetImported im = ImportJet(jetInfo.absoluteFilePath(), options, pending.tempPath(), storeInfo.fileName());
+    const JetImported im = ImportJet(jetInfo.filePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
     PrintOut(JetImportReport(im, store, clock.elapsed()));
     return exitcode::Ok;
@@ -96,8 +97,8 @@ Command ImportMdbCommand()
         QStringLiteral("un fișier ACCESS și un FIȘIER"),
         {QStringLiteral("face baza de date nouă FIȘIER din fișierul Access"),
          QStringLiteral("(Jet 3, Jet 4 sau ACE) ACCESS al unui dicționar mai"),
-         QStringLiteral("vechi; ACCESS nu este schimbat. Textele se păstrează"),
-         QStringLiteral("ca în ferestrele programului, rândurile care diferă"),
+         QStringLiteral("vechi; ACCESS nu este schimbat. Textele se scriu ca la"),
+         QStringLiteral("import (un rând cu textul refuzat se lasă deoparte), rândurile care diferă"),
          QStringLiteral("doar prin litere mari și mici se unesc, legăturile la"),
          QStringLiteral("un cuvânt sau capitol care lipsește se lasă deoparte;"),
          QStringLiteral("raportul arată tot ce s-a schimbat. Numele tabelelor"),

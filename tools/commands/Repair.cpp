@@ -3,7 +3,10 @@
 #include "tools/base/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
+#include "store/Invariants.h"
 #include "store/Schema.h"
+#include "store/TextWriter.h"
 
 #include <QHash>
 #include <QSet>
@@ -26,23 +29,19 @@ public:
 
     void orphans()
     {
-        const auto rows = db_.QueryRows(QStringLiteral(
-            "SELECT l.rowid, l.ID_Cuvant, l.ID_Capitol, d.ID_Cuvant IS NULL, c.ID_Capitol IS NULL FROM tblLegatura AS l "
-            "LEFT JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant LEFT JOIN tblCapitol AS c ON c.ID_Capitol = "
-            "l.ID_Capitol WHERE d.ID_Cuvant IS NULL OR c.ID_Capitol IS NULL ORDER BY l.rowid"));
-        for (const auto& r : rows) {
-            const bool noWord = r[3].ToInt64() != 0, noChapter = r[4].ToInt64() != 0;
+        for (const store::OrphanLink& o : store::LinksWithoutTheirRows(db_)) {
             changed << QStringLiteral("am șters legătura din rândul %1 (ID_Cuvant %2, ID_Capitol %3): %4.")
-                           .arg(r[0].ToText(), r[1].ToText(), r[2].ToText(),
-                                noWord && noChapter ? QStringLiteral("lipseau și cuvântul, și capitolul")
-                                : noWord            ? QStringLiteral("lipsea cuvântul")
-                                                    : QStringLiteral("lipsea capitolul"));
-            db_.QueryRows(QStringLiteral("DELETE FROM tblLegatura WHERE rowid = ?1"), {r[0]});
+                           .arg(o.row.ToText(), o.word.ToText(), o.chapter.ToText(),
+                                o.noWord && o.noChapter ? QStringLiteral("lipseau și cuvântul, și capitolul")
+                                : o.noWord              ? QStringLiteral("lipsea cuvântul")
+                                                        : QStringLiteral("lipsea capitolul"));
+            db_.QueryRows(QStringLiteral("DELETE FROM tblLegatura WHERE rowid = ?1"), {o.row});
         }
     }
 
-    // Trimmed texts and their folds; rows that would then fold alike are left
-    // as they are, for the user to decide which text each should have.
+    // Each text as the store takes a text in from outside, and its fold; rows
+    // that would then fold alike are left as they are, for the user to decide
+    // which text each should have.
     void texts(const store::TextTable& t)
     {
         const QString table = latin(t.table), key = latin(t.key), field = latin(t.text);
@@ -56,11 +55,18 @@ public:
                                                           "FROM %1 ORDER BY %2")
                                                .arg(table, key, field))) {
             Row row{r[0], r[1].ToText(), r[2].ToText(), {}, {}};
-            // Bytes that are not UTF-8 and blank texts have no right form to guess.
-            if (r[3].ToInt64() != 1 && !TrimmedBlanks(row.text).isEmpty()) {
-                row.newText = TrimmedBlanks(row.text);
-                row.newFold = FoldKey(row.newText);
-                row.change = row.newText != row.text || row.newFold != row.fold || r[2].IsNull();
+            // Bytes that are not UTF-8 have no right form to guess; check names them.
+            if (r[3].ToInt64() != 1) {
+                const store::IncomingText in = store::FromOutside(row.text);
+                if (in.Accepted()) {
+                    row.newText = in.text;
+                    row.newFold = FoldKey(row.newText);
+                    row.change = row.newText != row.text || row.newFold != row.fold || r[2].IsNull();
+                } else {
+                    cannot << QStringLiteral("%1 (%2 %3): %4")
+                                  .arg(QString::fromUtf8(t.what), key, row.id.ToText(),
+                                       in.Reason(QStringLiteral("textul")));
+                }
             }
             rows.push_back(std::move(row));
         }
@@ -78,26 +84,26 @@ public:
                                              "literele mari și mici; hotărâți care dintre ele rămâne, ștergeți-l sau "
                                              "schimbați-l pe celălalt (de exemplu cu sqlite3) și rulați din nou "
                                              "„tarvix-db check --repair”.")
-                                  .arg(QString::fromUtf8(t.what), Shortened(row.newText), key, row.id.ToText(),
-                                       table == latin(store::kWords.table) ? QStringLiteral("cuvânt")
-                                                                           : QStringLiteral("capitol"));
+                                  .arg(QString::fromUtf8(t.what), Shortened(row.text), key, row.id.ToText(),
+                                       QString::fromUtf8(t.one));
                 }
         }
         // Folds move out of the way first, so no two rows hold the same one in between.
+        store::TextWriter writer(db_, t);
         for (const Row& row : rows)
             if (row.change)
-                db_.QueryRows(QStringLiteral("UPDATE %1 SET %3_Fold = char(1) || 'repair ' || %2 WHERE %2 = ?1")
-                                  .arg(table, key, field),
-                              {row.id});
+                writer.SetAside(row.id);
         for (const Row& row : rows) {
             if (!row.change)
                 continue;
-            db_.QueryRows(QStringLiteral("UPDATE %1 SET %3 = ?2, %3_Fold = ?3 WHERE %2 = ?1").arg(table, key, field),
-                          {row.id, Variant(row.newText), Variant(row.newFold)});
+            writer.Update(row.id, row.newText);
             if (row.newText != row.text)
-                changed << QStringLiteral("%1 „%2” (%3 %4) este acum „%5”, fără spațiile de la capete.")
+                changed << QStringLiteral("%1 „%2” (%3 %4) este acum „%5”, %6.")
                                .arg(QString::fromUtf8(t.what), Shortened(row.text), key, row.id.ToText(),
-                                    Shortened(row.newText));
+                                    Shortened(row.newText),
+                                    store::TrimBlanks(row.text) == row.newText
+                                        ? QStringLiteral("fără spațiile de la capete")
+                                        : QStringLiteral("scris cum intră un text din afara programului"));
             else
                 changed << QStringLiteral("%1 „%2” (%3 %4): %5_Fold era %6, acum este „%7”.")
                                .arg(QString::fromUtf8(t.what), Shortened(row.text), key, row.id.ToText(), field,

@@ -6,8 +6,8 @@
 
 namespace tarvix::tool {
 
-// Recomputes folds, trims texts and removes links to a missing word or
-// chapter (each listed first); lists on stderr what it cannot mend. Whatever
+// Writes each text as the store takes a text in from outside, recomputes folds
+// and removes links to a missing word or chapter (each listed first); lists on stderr what it cannot mend. Whatever
 // else is wrong is left to the check that follows.
 void RepairStore(Database& db);
 

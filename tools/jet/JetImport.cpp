@@ -1,6 +1,6 @@
-// The Jet reader's rows become what the editors would have stored: texts
-// trimmed and upper-cased as typed, rows that fold alike merged with their
-// links following, links to nothing dropped, each pair once.
+// The Jet reader's rows become a store: texts taken in by the store's rule for
+// texts from outside, rows that fold alike merged with their links following,
+// links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
 #include "tools/jet/CodePage.h"
@@ -183,10 +183,8 @@ JetImported importInto(const QString& jetPath, const JetImportOptions& options, 
                                   .arg(kMaxRows)};
             s->build(decode);
         }
-        writer.rows(QStringLiteral("INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) VALUES (?1, ?2, ?3)"),
-                    im.words.stored);
-        writer.rows(QStringLiteral("INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) VALUES (?1, ?2, ?3)"),
-                    im.chapters.stored);
+        writer.rows(store::kWords, im.words.stored);
+        writer.rows(store::kChapters, im.chapters.stored);
     };
 
     std::vector<std::uint64_t> pairs;  // word key, chapter key

@@ -16,17 +16,24 @@ struct JetMapping {
     QString table, first, second;
 };
 
+// The older program's tables have the names the store's have.
+inline JetMapping SameAs(const store::TextTable& t)
+{
+    return {QLatin1String(t.table), QLatin1String(t.key), QLatin1String(t.text)};
+}
+
 struct JetImportOptions {
-    JetMapping words{QStringLiteral("tblDictionar"), QStringLiteral("ID_Cuvant"), QStringLiteral("Cuvant")};
-    JetMapping chapters{QStringLiteral("tblCapitol"), QStringLiteral("ID_Capitol"), QStringLiteral("Capitol")};
-    JetMapping links{QStringLiteral("tblLegatura"), QStringLiteral("ID_Cuvant"), QStringLiteral("ID_Capitol")};
+    JetMapping words = SameAs(store::kWords);
+    JetMapping chapters = SameAs(store::kChapters);
+    JetMapping links{QLatin1String(store::kLinks), QLatin1String(store::kWords.key),
+                     QLatin1String(store::kChapters.key)};
     int codePage = 0;  // 0: the one the file names
 };
 
 // What was read and stored, for the report.
 struct JetImported {
-    JetSide words{QStringLiteral("Cuvinte"), "cuvânt", store::kWordMax};
-    JetSide chapters{QStringLiteral("Capitole"), "capitol", store::kChapterMax};
+    JetSide words{store::kWords};
+    JetSide chapters{store::kChapters};
     long long linksRead = 0, linksStored = 0, linksRepeated = 0;
     QStringList dropped;
     QStringList report;

@@ -1,13 +1,12 @@
 #include "tools/jet/JetReader.h"
 
 #include "tools/base/StoreTool.h"
+#include "tools/jet/GuardedChild.h"
 #include "tools/jet/JetReaderChild.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-
-#include <QProcess>
 
 #include <algorithm>
 #include <functional>
@@ -19,20 +18,12 @@ namespace {
 // Enough of the reader's complaints to name the cause; a damaged file can make it write megabytes.
 constexpr qsizetype kStderrKept = 4096;
 
-QString firstLine(const QByteArray& err)
-{
-    QString line = QString::fromUtf8(err).section(QLatin1Char('\n'), 0, 0).trimmed();
-    if (line.size() > 200)
-        line = line.left(200) + QStringLiteral("…");
-    return line;
-}
-
 }  // namespace
 
 JetReader::JetReader(QString path) : path_(std::move(path))
 {
     const QFileInfo info(path_);
-    header_ = InspectJetFile(info.absoluteFilePath());
+    header_ = InspectJetFile(path_);
     if (!header_.ok())
         throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” %2").arg(info.fileName(), header_.problem)};
     size_ = info.size();
@@ -44,73 +35,17 @@ int JetReader::TimeLimitSeconds() const
     return 5 + static_cast<int>(size_ / (2 * 1024 * 1024));
 }
 
-namespace {
-
-// The reader's process: killed and reaped however the parent leaves, so a
-// failure or an exception never leaves it running.
-class ReaderProcess {
-public:
-    ReaderProcess(const QString& program, const QStringList& arguments)
-    {
-        // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code
-        // page. A missing file must not be looked for elsewhere, nor debugging output switched on.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("MDBPATH"));
-        env.remove(QStringLiteral("MDBOPTS"));
-        env.insert(QStringLiteral("MDBICONV"), QStringLiteral("UTF-8"));
-        env.insert(QStringLiteral("MDB_JET3_CHARSET"), QStringLiteral("ISO-8859-1"));
-        process_.setProcessEnvironment(env);
-        process_.setStandardInputFile(QProcess::nullDevice());
-        process_.start(program, arguments, QIODevice::ReadOnly);
-    }
-    ~ReaderProcess()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(-1);
-        }
-    }
-    ReaderProcess(const ReaderProcess&) = delete;
-    ReaderProcess& operator=(const ReaderProcess&) = delete;
-
-    // Empty once started, else why not.
-    QString startFailure() { return process_.waitForStarted(-1) ? QString() : process_.errorString(); }
-
-    // Waits at most ms for output and hands on what came; false once the process has ended and all is read.
-    bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept)
-    {
-        const bool running = process_.state() != QProcess::NotRunning;
-        if (running && process_.bytesAvailable() == 0)
-            process_.waitForReadyRead(ms);
-        const QByteArray out = process_.readAllStandardOutput();
-        if (!out.isEmpty())
-            onOut(out.constData(), static_cast<std::size_t>(out.size()));
-        const QByteArray more = process_.readAllStandardError();
-        if (err.size() < errKept)
-            err.append(more.left(errKept - err.size()));
-        return running || !out.isEmpty();
-    }
-
-    // The exit status once all is read: the code, or -1 when it crashed.
-    int wait()
-    {
-        process_.waitForFinished(-1);
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-
-private:
-    QProcess process_;
-};
-
-}  // namespace
-
 void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
 {
     const QString name = QFileInfo(path_).fileName();
     QStringList args{QString::fromLatin1(kJetReaderMode)};
     args << arguments;
     // Tests put a misbehaving reader in its place to see each failure handled.
-    ReaderProcess child(qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath()), args);
+    // Texts come as UTF-8; Jet 3 bytes pass through Latin-1 unchanged, to be decoded here with the right code page.
+    // A missing file must not be looked for elsewhere, nor debugging output switched on.
+    GuardedChild child(qEnvironmentVariable("TARVIX_JET_READER", QCoreApplication::applicationFilePath()), args,
+                       {QStringLiteral("MDBPATH"), QStringLiteral("MDBOPTS"), QStringLiteral("MDBICONV=UTF-8"),
+                        QStringLiteral("MDB_JET3_CHARSET=ISO-8859-1")});
     if (const QString why = child.startFailure(); !why.isEmpty())
         throw Failure{exitcode::EngineFailure, QStringLiteral("Cititorul de fișiere Access nu a pornit: %1.").arg(why)};
     QByteArray err;
@@ -136,7 +71,8 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(TimeLimitSeconds())};
     }
     const int status = child.wait();
-    const QString because = err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(firstLine(err));
+    const QString because =
+        err.isEmpty() ? QString() : QStringLiteral(" (cititorul a spus: „%1”)").arg(FirstErrorLine(err));
     if (status < 0)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” pare deteriorat: cititorul de fișiere Access s-a "

@@ -3,6 +3,7 @@
 #include "tools/base/StoreTool.h"
 
 #include "platform/text/TextFunctions.h"
+#include "store/IncomingText.h"
 
 #include <QHash>
 
@@ -11,29 +12,11 @@
 
 namespace tarvix::tool {
 
-namespace {
-
-constexpr int kStoreMaxChars = 255;  // the store's own limit on a text
-
-// As the editors store a typed text: each character upper-cased at its
-// keystroke (unless its capital is two characters), blanks trimmed, and the
-// old cedilla letters in their comma form.
-QString editorText(const QString& raw)
+JetSide::JetSide(const store::TextTable& table)
+    : title(QString::fromUtf8(table.many)), one(table.one), boxMax(table.editorMax)
 {
-    QString t = Trim(raw);
-    for (QChar& c : t) {
-        const QString upper = QString(c).toUpper();
-        if (upper.size() == 1)
-            c = upper.at(0);
-        if (c == QChar(0x015E))
-            c = QChar(0x0218);
-        else if (c == QChar(0x0162))
-            c = QChar(0x021A);
-    }
-    return t;
+    title[0] = title[0].toUpper();  // "Cuvinte" heads its part of the report
 }
-
-}  // namespace
 
 void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
 {
@@ -41,24 +24,17 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SourceRow& r = rows[i];
         const QString keyText = r.key ? QString::number(*r.key) : QStringLiteral("goală");
-        const QString text = r.text ? editorText(decode(*r.text)) : QString();
-        if (text.isEmpty()) {
+        const store::IncomingText in = store::FromOutside(r.text ? decode(*r.text) : QString());
+        if (!in.Accepted()) {
             ++skipped;
             if (r.key)
-                emptyKeys.insert(*r.key);
-            skips << QStringLiteral("rândul %1 (cheia %2): text gol.").arg(i + 1).arg(keyText);
-            continue;
-        }
-        if (TextLength(text) > kStoreMaxChars) {
-            ++skipped;
-            if (r.key)
-                emptyKeys.insert(*r.key);
-            skips << QStringLiteral("rândul %1 (cheia %2): textul are %3, mai mult decât %4 cât încap în baza de date.")
+                refusedKeys.insert(*r.key, in.refusal == store::IncomingText::Refusal::Empty);
+            skips << QStringLiteral("rândul %1 (cheia %2): %3")
                          .arg(i + 1)
-                         .arg(keyText, Counted(TextLength(text), "caracter", "caractere"))
-                         .arg(kStoreMaxChars);
+                         .arg(keyText, in.Reason(QStringLiteral("textul")));
             continue;
         }
+        const QString& text = in.text;
         const QString fold = FoldKey(text);
         std::size_t at;
         if (const auto f = byFold.constFind(fold); f != byFold.constEnd()) {
@@ -70,9 +46,8 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
             at = stored.size();
             byFold.insert(fold, at);
             stored.push_back({r.key, 0, text});
-            // The box counts UTF-16 units, so that is what is too long for it.
-            if (text.size() > boxMax)
-                longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(text.size(), "caracter", "caractere"));
+            if (EditLength(text) > boxMax)
+                longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(EditLength(text), "caracter", "caractere"));
         }
         if (r.key)
             byKey.emplace_back(*r.key, at);
@@ -127,9 +102,13 @@ std::pair<const JetSide::KeyRow*, const JetSide::KeyRow*> JetSide::rowsOf(qint32
 
 QString JetSide::missing(qint32 key) const
 {
-    return emptyKeys.contains(key)
-               ? QStringLiteral("%1 cu cheia %2 are textul gol").arg(QString::fromUtf8(one)).arg(key)
-               : QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
+    const auto refused = refusedKeys.constFind(key);
+    if (refused == refusedKeys.constEnd())
+        return QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
+    return QStringLiteral("%1 cu cheia %2 are %3")
+        .arg(QString::fromUtf8(one))
+        .arg(key)
+        .arg(*refused ? QStringLiteral("textul gol") : QStringLiteral("un text sărit"));
 }
 
 }  // namespace tarvix::tool

@@ -1,8 +1,11 @@
 // One side of a Jet import, words or chapters: the file's rows become the
-// rows to store, as the editors would have stored them.
+// rows to store, each text taken in by the store's one rule for texts from outside.
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -30,9 +33,10 @@ class JetSide {
 public:
     using KeyRow = std::pair<qint32, std::size_t>;  // a key in the file -> a row stored
 
-    JetSide(QString title, const char* one, int boxMax) : title(std::move(title)), one(one), boxMax(boxMax) {}
+    explicit JetSide(const store::TextTable& table);
 
-    // Decodes, trims and upper-cases the rows read, merges those that fold alike and gives each its key.
+    // Decodes the rows read, takes each text in by the store's rule, merges those that fold alike and gives each its
+    // key.
     void build(const std::function<QString(const QByteArray&)>& decode);
     // The rows stored for a key of the file: none, one, or several when the file repeats the key.
     std::pair<const KeyRow*, const KeyRow*> rowsOf(qint32 key) const;
@@ -51,7 +55,7 @@ private:
     std::vector<KeyRow> byKey;  // sorted by key
     std::vector<int> dense;     // key - denseBase -> first place in byKey, or -1
     qint64 denseBase = 0;
-    QSet<qint32> emptyKeys;
+    QHash<qint32, bool> refusedKeys;  // true: the text was empty
 };
 
 }  // namespace tarvix::tool

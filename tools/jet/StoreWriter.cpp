@@ -1,7 +1,7 @@
 #include "tools/jet/StoreWriter.h"
 
-#include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
+#include "store/TextWriter.h"
 
 namespace tarvix::tool {
 
@@ -22,10 +22,11 @@ StoreWriter::StoreWriter(const QString& path) : db_(DBEngine().CreateDatabase(pa
         db_->ExecuteScript(QStringLiteral("DROP INDEX \"%1\"").arg(index[0].ToText()));
 }
 
-void StoreWriter::rows(const QString& sql, const std::vector<StoredRow>& rows)
+void StoreWriter::rows(const store::TextTable& table, const std::vector<StoredRow>& rows)
 {
+    store::TextWriter writer(*db_, table);
     for (const StoredRow& r : rows)
-        db_->QueryRows(sql, {Variant(r.key), Variant(r.text), Variant(FoldKey(r.text))});
+        writer.Insert(r.key, r.text);
 }
 
 void StoreWriter::link(qint32 word, qint32 chapter)

@@ -5,6 +5,7 @@
 #include "tools/jet/JetSide.h"
 
 #include "platform/Engine.h"
+#include "store/Schema.h"
 
 #include <QString>
 
@@ -16,8 +17,8 @@ namespace tarvix::tool {
 class StoreWriter {
 public:
     explicit StoreWriter(const QString& path);
-    // Words or chapters: sql takes the key, the text and its fold.
-    void rows(const QString& sql, const std::vector<StoredRow>& rows);
+    // Words or chapters.
+    void rows(const store::TextTable& table, const std::vector<StoredRow>& rows);
     // Links in word, chapter order, so the index in that order grows at its end.
     void link(qint32 word, qint32 chapter);
     // Builds the indexes, commits and closes.

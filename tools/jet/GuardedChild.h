@@ -1,0 +1,40 @@
+// A reader of untrusted files run as a child process (the Jet reader, the PDF
+// reader): killed and reaped however the parent leaves, so a failure or an
+// exception never leaves it running; its output read a little at a time, so
+// the caller can stop one that hangs.
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace tarvix::tool {
+
+class GuardedChild {
+public:
+    // environment: "NAME=value" to set, "NAME" to take away, over the parent's own.
+    GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment = {});
+    ~GuardedChild();
+    GuardedChild(const GuardedChild&) = delete;
+    GuardedChild& operator=(const GuardedChild&) = delete;
+
+    // Empty once started, else why not.
+    QString startFailure();
+
+    // Waits at most ms for output and hands on what came; false once the process has ended and all is read.
+    bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept);
+
+    // The exit status once all is read: the code, or -1 when it crashed.
+    int wait();
+
+private:
+    QProcess process_;
+};
+
+// The first line a child wrote to its standard error, cut to a readable length.
+QString FirstErrorLine(const QByteArray& err);
+
+}  // namespace tarvix::tool
