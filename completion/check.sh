@@ -36,7 +36,7 @@ run_checks()
 {
     expect "tarvix-db " "check convert copy create export help import import-mdb index link sample share suggest"
     expect "tarvix-db im" "import import-mdb"
-    expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --words"
+    expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --password --words"
     expect "tarvix-db index --" "--force --format --help --linked-only --output"
     expect "tarvix-db index Dictionar.mdb --li" "--linked-only"
     expect "tarvix-db check --" "--help --repair"

@@ -9,11 +9,15 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
+
+#include <optional>
 
 #ifndef TARVIX_DB_BUILD_PATH
 #define TARVIX_DB_BUILD_PATH ""
@@ -67,11 +71,31 @@ QString toolMessage(const QByteArray& bytes)
     return text.left(cut).trimmed() + QStringLiteral(" …");
 }
 
-// Runs the conversion with clicks and keys held back, showing that it works if it takes a while.
-void runWithProgress(QProcess& process, const QString& name)
+// tarvix-db's status for a Jet file whose password was not given, or not matched.
+constexpr int kPasswordNeeded = 6;
+
+struct ToolOutcome {
+    bool failedToStart = false;
+    bool crashed = false;
+    int code = 0;
+    QByteArray out, err;
+};
+
+// Runs tarvix-db convert with a busy window shown if it takes long; clicks and keys wait for it.
+ToolOutcome runConvert(const QString& tool, const QFileInfo& info, const std::optional<QString>& password)
 {
-    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(name), QString(), 0,
-                        0, QApplication::activeWindow());
+    QProcess process;
+    process.setProgram(tool);
+    QStringList args{QStringLiteral("convert")};
+    if (password)
+        args << QStringLiteral("--password") << QStringLiteral("-");
+    process.setArguments(args << info.absoluteFilePath());
+    process.setWorkingDirectory(info.absolutePath());
+    if (!password)
+        process.setStandardInputFile(QProcess::nullDevice());
+
+    BusyDialog progress(QStringLiteral("Se aduc datele din „%1” într-o bază de date Tarvix…").arg(info.fileName()),
+                        QString(), 0, 0, QApplication::activeWindow());
     progress.setWindowTitle(QStringLiteral("Tarvix"));
     progress.setCancelButton(nullptr);
     progress.setWindowModality(Qt::ApplicationModal);
@@ -86,12 +110,51 @@ void runWithProgress(QProcess& process, const QString& name)
             loop.quit();
     });
     process.start();
+    if (password && process.waitForStarted()) {
+        process.write(password->toUtf8() + '\n');
+        process.closeWriteChannel();
+    }
     showLater.start(kProgressDelayMs);
     // Clicks and keys wait until the store is open: none may reach the splash or the main window before.
     if (process.state() != QProcess::NotRunning)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     showLater.stop();
     progress.hide();
+
+    ToolOutcome outcome;
+    outcome.failedToStart = process.error() == QProcess::FailedToStart;
+    outcome.crashed = !outcome.failedToStart && process.exitStatus() == QProcess::CrashExit;
+    outcome.code = process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+// The password question; nothing when the user cancels it.
+std::optional<QString> askPassword(const QString& name, const QString& said)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Tarvix"));
+    dialog.setLabelText(QStringLiteral("%1\n\nParola bazei de date Access „%2”:").arg(said, name));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Renunță"));
+    dialog.setObjectName(QStringLiteral("JetPassword"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+// The report's figures: every line but the lists of rows under them.
+QString reportSummary(const QByteArray& out)
+{
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(out).split(QLatin1Char('\n'))) {
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char(' ')) || line.endsWith(QLatin1Char(':')))
+            continue;
+        lines << line;
+    }
+    return QStringLiteral("Datele au fost aduse într-o bază de date Tarvix.\n\n") + lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -151,29 +214,34 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
                 .arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
             true);
 
-    QProcess process;
-    process.setProgram(tool);
-    process.setArguments({QStringLiteral("convert"), info.absoluteFilePath()});
-    process.setWorkingDirectory(info.absolutePath());
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-
-    runWithProgress(process, name);
-
-    if (process.error() == QProcess::FailedToStart)
-        throw failure(QStringLiteral("Programul „%1” nu a putut fi pornit.").arg(QDir::toNativeSeparators(tool)), true);
-    if (process.exitStatus() == QProcess::CrashExit)
-        throw failure(QStringLiteral("Programul „%1” s-a oprit neașteptat.").arg(QDir::toNativeSeparators(tool)),
-                      false);
-    if (process.exitCode() != 0) {
-        const QString said = toolMessage(process.readAllStandardError());
-        throw failure(said.isEmpty()
-                          ? QStringLiteral("Programul tarvix-db s-a încheiat cu codul %1, fără niciun mesaj.")
-                                .arg(process.exitCode())
-                          : QStringLiteral("Mesajul programului tarvix-db:\n") + said,
-                      true);
+    // A password-protected file: asked for, and given to tarvix-db on its input, never on its command line.
+    std::optional<QString> password;
+    for (;;) {
+        const ToolOutcome run = runConvert(tool, info, password);
+        if (run.failedToStart)
+            throw failure(QStringLiteral("Programul „%1” nu a putut fi pornit.").arg(QDir::toNativeSeparators(tool)),
+                          true);
+        if (run.crashed)
+            throw failure(QStringLiteral("Programul „%1” s-a oprit neașteptat.").arg(QDir::toNativeSeparators(tool)),
+                          false);
+        if (run.code == kPasswordNeeded) {
+            password = askPassword(name, toolMessage(run.err));
+            if (!password)
+                throw failure(QStringLiteral("Fișierul este protejat cu o parolă, iar parola nu a fost dată."), true);
+            continue;
+        }
+        if (run.code != 0) {
+            const QString said = toolMessage(run.err);
+            throw failure(
+                said.isEmpty()
+                    ? QStringLiteral("Programul tarvix-db s-a încheiat cu codul %1, fără niciun mesaj.").arg(run.code)
+                    : QStringLiteral("Mesajul programului tarvix-db:\n") + said,
+                true);
+        }
+        // What came over, before the main window shows it: the user learns what was merged or left out.
+        MsgBox(reportSummary(run.out), vbOKOnly, QStringLiteral("Tarvix"));
+        return true;
     }
-    return true;
 }
 
 }  // namespace tarvix

@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -136,23 +137,33 @@ const std::array<Primary, 0x250>& primaries()
 
 }  // namespace
 
-void AppendRomanianSortKey(const QString& text, QByteArray& out)
+qsizetype WriteRomanianSortKey(const QString& text, unsigned char* out)
 {
     const auto& t = table();
     const qsizetype n = text.size();
     const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype start = out.size();
-    // Upper bound: primaries + end, two levels + ends, the units.
-    out.resize(start + n * 6 + 4);
-    auto* p = reinterpret_cast<std::uint8_t*>(out.data()) + start;
+    std::uint8_t* p = out;
     // Most texts are plain upper-case letters: their accent and case levels are empty.
     const auto& fast = primaries();
     unsigned flags = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const Primary w = s[i] < 0x250 ? fast[s[i]] : primaryOf(compute(s[i]));
-        std::memcpy(p, &w.bigEndian, 2);
-        p += 2;
-        flags |= w.flags;
+    // Units past the table are rare: checked once for the whole text, so the common loop has no branch.
+    char16_t highest = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        highest = std::max(highest, s[i]);
+    if (highest < 0x250) {
+        for (qsizetype i = 0; i < n; ++i) {
+            const Primary w = fast[s[i]];
+            std::memcpy(p, &w.bigEndian, 2);
+            p += 2;
+            flags |= w.flags;
+        }
+    } else {
+        for (qsizetype i = 0; i < n; ++i) {
+            const Primary w = s[i] < 0x250 ? fast[s[i]] : primaryOf(compute(s[i]));
+            std::memcpy(p, &w.bigEndian, 2);
+            p += 2;
+            flags |= w.flags;
+        }
     }
     const bool notPlain = flags & kNotPlain, shared = flags & kShared;
     *p++ = 0;
@@ -179,7 +190,14 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out)
         std::memcpy(p, &be, 2);
         p += 2;
     }
-    out.resize(p - reinterpret_cast<std::uint8_t*>(out.data()));
+    return p - out;
+}
+
+void AppendRomanianSortKey(const QString& text, QByteArray& out)
+{
+    const qsizetype start = out.size();
+    out.resize(start + RomanianSortKeyBound(text.size()));
+    out.resize(start + WriteRomanianSortKey(text, reinterpret_cast<unsigned char*>(out.data()) + start));
 }
 
 QByteArray RomanianSortKey(const QString& text)

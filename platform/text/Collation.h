@@ -15,6 +15,14 @@ namespace tarvix {
 QByteArray RomanianSortKey(const QString& text);
 // The same key appended to out (no allocation when out has room).
 void AppendRomanianSortKey(const QString& text, QByteArray& out);
+// The most bytes the key of a text of n UTF-16 units takes.
+constexpr qsizetype RomanianSortKeyBound(qsizetype n)
+{
+    return n * 6 + 4;
+}
+// The key written at out, which has room for RomanianSortKeyBound(text.size()) bytes; returns its length.
+// For a caller that keeps many keys in one buffer of its own.
+qsizetype WriteRomanianSortKey(const QString& text, unsigned char* out);
 
 // <0, 0, >0 as a sorts before, equal to or after b.
 int RomanianCompare(const QString& a, const QString& b);

@@ -18,12 +18,15 @@ std::uint32_t ItemStore::add(QString text)
     std::uint32_t keyOffset = 0, keyLength = 0;
     std::uint64_t prefix0 = 0, prefix1 = 0;
     if (sorted_) {
-        const auto offset = keys_.size();
-        AppendRomanianSortKey(text, keys_);
+        const std::size_t offset = keysSize_;
+        const auto room = offset + static_cast<std::size_t>(RomanianSortKeyBound(text.size()));
+        if (room > keys_.size())
+            keys_.resize(std::max(room, 2 * keys_.size()));
         keyOffset = static_cast<std::uint32_t>(offset);
-        keyLength = static_cast<std::uint32_t>(keys_.size() - offset);
+        keyLength = static_cast<std::uint32_t>(WriteRomanianSortKey(text, keys_.data() + offset));
+        keysSize_ = offset + keyLength;
         unsigned char head[16] = {};
-        std::memcpy(head, keys_.constData() + offset, std::min<std::size_t>(16, keyLength));
+        std::memcpy(head, keys_.data() + offset, std::min<std::size_t>(16, keyLength));
         prefix0 = qFromBigEndian<std::uint64_t>(head);
         prefix1 = qFromBigEndian<std::uint64_t>(head + 8);
     }
@@ -46,7 +49,7 @@ void ItemStore::clear()
 {
     releaseInArrivalOrder();
     items_.clear();
-    keys_.resize(0);
+    keysSize_ = 0;
     settledCount_ = 0;
     lastId_ = 0;
     lastPosValid_ = false;
@@ -81,8 +84,8 @@ bool ItemStore::before(const Item& a, const Item& b) const
         return a.prefix0 < b.prefix0;
     if (a.prefix1 != b.prefix1)
         return a.prefix1 < b.prefix1;
-    const int c = std::memcmp(keys_.constData() + a.keyOffset, keys_.constData() + b.keyOffset,
-                              std::min(a.keyLength, b.keyLength));
+    const int c =
+        std::memcmp(keys_.data() + a.keyOffset, keys_.data() + b.keyOffset, std::min(a.keyLength, b.keyLength));
     if (c != 0)
         return c < 0;
     return a.keyLength < b.keyLength;

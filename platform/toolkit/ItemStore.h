@@ -63,7 +63,9 @@ private:
     std::vector<Rec> recs_, spare_;
     std::vector<Item> tail_;
     std::vector<std::uint32_t> arrival_;
-    QByteArray keys_;  // every item's key, one after the other
+    // Every item's key, one after the other, in keysSize_ bytes; grown, never shrunk, so a fill writes keys in place.
+    std::vector<unsigned char> keys_;
+    std::size_t keysSize_ = 0;
     std::size_t settledCount_ = 0;
     std::uint32_t nextId_ = 1;
     std::uint32_t lastId_ = 0;

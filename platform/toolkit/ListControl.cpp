@@ -40,6 +40,9 @@ void ListControl::scheduleSync()
     QMetaObject::invokeMethod(
         widget_,
         [this] {
+            // A sync since it was posted has shown everything already: a second reset would lay out every row again.
+            if (!syncPosted_)
+                return;
             syncPosted_ = false;
             syncView();
         },
@@ -233,6 +236,7 @@ ListBox::ListBox(Form& form, const ControlDef& def, QWidget* parent) : ListContr
 void ListBox::syncView()
 {
     auto* view = static_cast<ListView*>(widget_);
+    syncPosted_ = false;
     syncing_ = true;
     store_->settle();
     model_->refresh();
@@ -268,6 +272,7 @@ ComboBox::ComboBox(Form& form, const ControlDef& def, QWidget* parent) : ListCon
 void ComboBox::syncView()
 {
     auto* combo = static_cast<QComboBox*>(widget_);
+    syncPosted_ = false;
     syncing_ = true;
     store_->settle();
     model_->refresh();

@@ -288,6 +288,7 @@ private:
     void encodeText(Bytes& out, const QString& text, const Column& c);
     void encodeRow(Bytes& out, const Table& t, const JetRow& row);
     void writeData(Table& t);
+    void placeRow(Table& t, const Bytes& row, unsigned flags);
     void finishPage(const Table& t);
     void writeUsageMap(Table& t);
     void writeMapRecords(std::vector<Table>& tables, const std::vector<std::uint32_t>& mapPages);
@@ -423,6 +424,26 @@ void Writer::finishPage(const Table& t)
     offsets_.clear();
 }
 
+void Writer::placeRow(Table& t, const Bytes& row, unsigned flags)
+{
+    const int length = int(row.size());
+    if (f_.dataHeader + 2 + length > f_.pageSize)
+        throw std::invalid_argument("a row of " + t.name.toStdString() + " does not fit a page");
+    const bool fits = !offsets_.empty() && int(offsets_.size()) < f_.maxRowsPerPage
+                      && f_.dataHeader + 2 * int(offsets_.size() + 1) + length <= rowEnd_;
+    if (!fits) {
+        finishPage(t);
+        current_ = newPage();
+        if (t.dataPages == 0)
+            t.firstDataPage = current_;
+        ++t.dataPages;
+        rowEnd_ = f_.pageSize;
+    }
+    rowEnd_ -= length;
+    std::memcpy(page(current_) + rowEnd_, row.data(), row.size());
+    offsets_.push_back(std::uint16_t(unsigned(rowEnd_) | flags));
+}
+
 void Writer::writeData(Table& t)
 {
     Bytes row;
@@ -430,27 +451,36 @@ void Writer::writeData(Table& t)
     t.firstDataPage = 0;
     t.dataPages = 0;
     offsets_.clear();
+    // Each moved row's pointer: its page and offset, and the row it points at.
+    struct Pointer {
+        std::uint32_t page;
+        int at;
+        const JetRow* row;
+    };
+    std::vector<Pointer> pointers;
     for (const JetRow& r : *t.rows) {
-        encodeRow(row, t, r);
-        const int length = int(row.size());
-        if (f_.dataHeader + 2 + length > f_.pageSize)
-            throw std::invalid_argument("a row of " + t.name.toStdString() + " does not fit a page");
-        const bool fits = !offsets_.empty() && int(offsets_.size()) < f_.maxRowsPerPage
-                          && f_.dataHeader + 2 * int(offsets_.size() + 1) + length <= rowEnd_;
-        if (!fits) {
-            finishPage(t);
-            current_ = newPage();
-            if (t.dataPages == 0)
-                t.firstDataPage = current_;
-            ++t.dataPages;
-            rowEnd_ = f_.pageSize;
+        if (r.moved > 0) {
+            placeRow(t, Bytes(4, '\0'), r.deleted ? 0xC000 : 0x4000);
+            pointers.push_back({current_, rowEnd_, &r});
+        } else {
+            encodeRow(row, t, r);
+            // Access flags a deleted row 0xC000; libmdb 1.0 and mdb-reader skip a row on 0x4000.
+            placeRow(t, row, r.deleted ? 0xC000 : 0);
         }
-        rowEnd_ -= length;
-        std::memcpy(page(current_) + rowEnd_, row.data(), row.size());
-        // Access flags a deleted row 0xC000; libmdb 1.0 and mdb-reader skip a row on 0x4000.
-        offsets_.push_back(std::uint16_t(rowEnd_ | (r.deleted ? 0xC000 : 0)));
         if (!r.deleted)
             ++t.liveRows;
+    }
+    // The moved data on the pages after, each earlier copy left deleted; then the pointers aimed.
+    for (Pointer& p : pointers) {
+        encodeRow(row, t, *p.row);
+        for (int copy = 1; copy < p.row->moved; ++copy)
+            placeRow(t, row, 0xC000);
+        placeRow(t, row, 0x8000);
+        char* at = page(p.page) + p.at;
+        at[0] = char(offsets_.size() - 1);
+        at[1] = char(current_ & 0xFF);
+        at[2] = char((current_ >> 8) & 0xFF);
+        at[3] = char((current_ >> 16) & 0xFF);
     }
     finishPage(t);
 }
@@ -614,8 +644,14 @@ void Writer::writeHeader()
         const double created = 37622.0;
         std::memcpy(p + 0x72, &created, sizeof created);
         const auto day = std::uint32_t(std::int32_t(created));
+        Bytes password;
+        AppendUcs2(password, options_.password.left(20), false);
+        password.resize(40, '\0');
         for (int i = 0; i < 40; ++i)
-            p[0x42 + i] = char((day >> (8 * (i % 4))) & 0xFF);
+            p[0x42 + i] = char(std::uint8_t(password[std::size_t(i)]) ^ ((day >> (8 * (i % 4))) & 0xFF));
+    } else {
+        const QByteArray password = options_.password.left(20).toLatin1();
+        std::memcpy(p + 0x42, password.constData(), std::size_t(password.size()));
     }
     // The header from 0x18 is masked with the RC4 stream of the key 0x6B39DAC7.
     const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
@@ -642,13 +678,19 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
     Table sys;
     sys.name = QStringLiteral("MSysObjects");
     sys.system = true;
-    sys.columns = {
-        MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),      MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
-        MakeColumn(QStringLiteral("Name"), TextType, 128, f_), MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
-        MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_)};
+    sys.columns = {MakeColumn(QStringLiteral("Id"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("ParentId"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("Name"), TextType, 128, f_),
+                   MakeColumn(QStringLiteral("Type"), Integer, 0, f_),
+                   MakeColumn(QStringLiteral("Flags"), LongInt, 0, f_),
+                   MakeColumn(QStringLiteral("LvProp"), Ole, 0, f_),
+                   MakeColumn(QStringLiteral("Database"), TextType, 255, f_),
+                   MakeColumn(QStringLiteral("ForeignName"), TextType, 128, f_)};
     sys.rows = &catalog;
     tables.push_back(std::move(sys));
     for (const JetTable& g : given) {
+        if (!g.linkedTo.isEmpty())
+            continue;
         if (g.columns.empty())
             throw std::invalid_argument("table " + g.name.toStdString() + " has no columns");
         if (g.columns.size() > 255)
@@ -678,8 +720,15 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
     const qint32 tablesFolder = 0x0F000001;
     for (const Table& t : tables)
         catalog.push_back({{JetValue(qint32(t.tdefPage)), JetValue(tablesFolder), JetValue(t.name), JetValue(qint32(1)),
-                            JetValue(qint32(t.system ? 0x80000002u : 0u)), std::nullopt},
+                            JetValue(qint32(t.system ? 0x80000002u : 0u)), std::nullopt, std::nullopt, std::nullopt},
                            false});
+    // A table of a split database: a catalog entry of type 6 naming the back-end file and the table there.
+    qint32 linkedId = 0x0F000100;
+    for (const JetTable& g : given)
+        if (!g.linkedTo.isEmpty())
+            catalog.push_back({{JetValue(linkedId++), JetValue(tablesFolder), JetValue(g.name), JetValue(qint32(6)),
+                                JetValue(qint32(0)), std::nullopt, JetValue(g.linkedTo), JetValue(g.name)},
+                               false});
 
     for (Table& t : tables)
         writeData(t);

@@ -22,12 +22,17 @@ using JetValue = std::optional<std::variant<qint32, QString>>;  // nullopt = NUL
 struct JetRow {
     std::vector<JetValue> values;  // one per column
     bool deleted = false;          // kept on its page, flagged 0xC000 as Access does
+    // Times a longer update moved it to another page: its place keeps a pointer (0x4000) to the data on a
+    // later page (0x8000, skipped by a plain scan); each earlier copy stays behind deleted. Deleted after
+    // moving: the pointer is flagged 0xC000, the data keeps 0x8000.
+    int moved = 0;
 };
 
 struct JetTable {
     QString name;
     std::vector<JetColumn> columns;
     std::vector<JetRow> rows;
+    QString linkedTo;  // a split database's table: only a link to the back-end file named here, no columns or rows
 };
 
 struct JetOptions {
@@ -39,6 +44,7 @@ struct JetOptions {
     int textCodePage = 0;       // Jet 3: if non-zero, texts are encoded with it instead (bytes the header misnames)
     bool compressText = false;  // Jet 4: write texts with Unicode compression (0xFF 0xFE ...) where possible
     bool forceReferenceMaps = false;  // reference usage maps (0x05 pages) even for tables an inline map would cover
+    QString password;  // the database password, as Access 97 (20 bytes) or 2000-2003 (20 letters) keeps it
 };
 
 // Throws std::invalid_argument for a value of the wrong kind, a text too long or not in the code page.

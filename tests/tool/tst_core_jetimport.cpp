@@ -198,7 +198,7 @@ void JetImportTest::refusalsLeaveNothing_data()
                                      << "" << 3 << "nu are câmpul „Titlu”";
     QTest::newRow("a text where a key goes")
         << QStringList{"--links", "tblDictionar:Cuvant:ID_Cuvant", "vechi.mdb", "Dictionar.mdb"} << "" << 3
-        << "două chei numerice";
+        << "câmpul „Cuvant” este de tip Text; o cheie trebuie să fie un număr întreg";
     QTest::newRow("a mapping of two parts")
         << QStringList{"--words", "tblDictionar:Cuvant", "vechi.mdb", "Dictionar.mdb"} << "" << 2 << "TABELĂ:CÂMP:CÂMP";
     QTest::newRow("more words than a list holds")
@@ -281,7 +281,8 @@ void JetImportTest::misbehavingReaderStopped_data()
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("mentions");
     QTest::newRow("hangs, writing megabytes of complaints")
-        << QByteArray("while :; do echo 'mdb_kkd_to_props: bad record' >&2; done") << "a durat mai mult de 5 s";
+        << QByteArray("while :; do echo 'mdb_kkd_to_props: bad record' >&2; done")
+        << "nu a mai dat niciun rând timp de 10 s";
     QTest::newRow("crashes") << QByteArray("echo 'T\tx\t1\t0'; kill -SEGV $$") << "s-a oprit brusc";
     QTest::newRow("stops halfway") << QByteArray("printf 'T\ttblDictionar\t0\t0\nE\t0\t0\n'") << "înainte de sfârșit";
     QTest::newRow("writes nonsense") << QByteArray("head -c 100000 /dev/urandom") << "de neînțeles";

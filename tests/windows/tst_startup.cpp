@@ -12,6 +12,7 @@
 #include "support/TempStore.h"
 #include "support/ToolRun.h"
 
+#include <QInputDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
@@ -279,6 +280,8 @@ void StartupTest::olderAccessFileIsOfferedForConversion_data()
                                           << "";
     QTest::newRow("Jet 4 dictionary, Da, slow") << "dictionary" << 4 << vbYes << "slow"
                                                 << "";
+    QTest::newRow("Jet 4 dictionary with a password, Da, the password given") << "password" << 4 << vbYes << "found"
+                                                                              << "";
     QTest::newRow("Jet 4 file without the dictionary's tables, Da")
         << "foreign" << 4 << vbYes << "found"
         << "Mesajul programului tarvix-db:\nFișierul „Dictionar.mdb” nu are tabela „tblDictionar”";
@@ -312,8 +315,20 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
         test::WriteJetFile(store.file(),
                            test::DictionaryTables({{1, "MĂR"}, {2, "PÂINE"}, {3, "ȘTIINȚĂ"}},
                                                   {{1, "Întâi"}, {2, "Al doilea"}}, {{1, 1}, {2, 1}, {3, 2}}),
-                           {.version = version});
+                           {.version = version, .password = file == "password" ? "Biologie7" : ""});
     }
+    // The password question, answered as the user would: typed, then OK.
+    QString passwordAsked;
+    QTimer passwordProbe;
+    QObject::connect(&passwordProbe, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QInputDialog*>(w); dialog && dialog->isVisible()) {
+                passwordAsked = dialog->labelText();
+                dialog->setTextValue(QStringLiteral("Biologie7"));
+                dialog->accept();
+            }
+    });
+    passwordProbe.start(50);
     const QByteArray before = bytesOf(store.file());
     const QString buildTree = TarvixDbInBuildTree;
     const QByteArray path = qgetenv("PATH");
@@ -380,7 +395,15 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
         QVERIFY(bytesOf(store.file()) == before);
         return;
     }
-    QCOMPARE(boxes_.count(), 1);
+    // The report, before the main window: what came over, and the name the original is kept under.
+    QCOMPARE(boxes_.count(), 2);
+    QVERIFY2(boxes_.last().text.contains("Cuvinte (tabela „tblDictionar”): 3 citite, 3 păstrate, 0 unite cu altele")
+                 && boxes_.last().text.contains("Legături: 3 citite, 3 păstrate")
+                 && boxes_.last().text.contains(
+                     QStringLiteral("Originalul este păstrat ca „Dictionar.original-jet%1.mdb”").arg(version))
+                 && boxes_.last().text.contains(version == 3 ? "pagina de cod" : "texte Unicode"),
+             qPrintable(boxes_.last().text));
+    QCOMPARE(passwordAsked.contains("protejat cu o parolă"), file == "password");
     QVERIFY(!end_.ended());
     QVERIFY(clockHeld);
     QCOMPARE(progressShown.contains("Se aduc datele din „Dictionar.mdb”"), tool == "slow");
@@ -402,7 +425,7 @@ void StartupTest::olderAccessFileIsOfferedForConversion()
         [&] { logo.Form_Click(); });
     QCOMPARE(words, QStringLiteral("3"));
     QCOMPARE(chapters, QStringLiteral("2"));
-    QCOMPARE(boxes_.count(), 1);
+    QCOMPARE(boxes_.count(), 2);
 }
 
 QTEST_MAIN(StartupTest)

@@ -81,6 +81,7 @@ PendingStore::PendingStore(const QString& file, bool force) : store_(file), forc
 {
     destination_ = store_.IsLink() ? store_.Target() : store_.Name();
     temp_ = tempNameBeside(destination_);
+    cleanup_ = std::make_unique<SignalCleanup>(temp_);
     try {
         store_.CheckNew(QFile::encodeName(temp_).size() - destination_.size());
     } catch (const EngineError& e) {
@@ -114,6 +115,7 @@ PendingStore::~PendingStore()
 
 void PendingStore::MoveIntoPlace()
 {
+    const SignalCleanup::Hold hold;
     const QByteArray src = QFile::encodeName(temp_);
     const QByteArray& dst = destination_;
     int rc;
@@ -138,6 +140,7 @@ void PendingStore::MoveIntoPlace()
                       QStringLiteral("Fișierul „%1” nu poate fi scris în dosarul „%2”: %3.")
                           .arg(store_.FileName(), store_.Folder(), QString::fromLocal8Bit(std::strerror(errno)))};
     moved_ = true;
+    cleanup_->release();
     if (store_.IsLink())
         PrintOut(QStringLiteral("„%1” este o legătură simbolică spre „%2”: am înlocuit fișierul acela, iar legătura a "
                                 "rămas.")

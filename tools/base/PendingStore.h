@@ -3,11 +3,15 @@
 // never leaves the user without the old file before the new one is ready.
 #pragma once
 
+#include "tools/base/SignalCleanup.h"
+
 #include "platform/engine/StoreFile.h"
 
 #include <QByteArray>
 #include <QFileInfo>
 #include <QString>
+
+#include <memory>
 
 namespace tarvix::tool {
 
@@ -35,6 +39,7 @@ private:
     QString temp_;
     bool force_;
     bool moved_ = false;
+    std::unique_ptr<SignalCleanup> cleanup_;  // the temporary file goes if a signal ends the command
 };
 
 QString FolderOf(const QFileInfo& info);

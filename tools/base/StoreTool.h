@@ -24,6 +24,7 @@ inline constexpr int BadArguments = 2;
 inline constexpr int FileProblem = 3;  // missing, not a store, cannot open, already there
 inline constexpr int Refused = 4;      // import refused, or check found the store unsound
 inline constexpr int EngineFailure = 5;
+inline constexpr int PasswordNeeded = 6;  // the Access file has a password: none was given, or another
 }  // namespace exitcode
 
 // A command that cannot go on: the exit code and the Romanian message for stderr.

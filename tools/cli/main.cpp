@@ -1,5 +1,6 @@
 // tarvix-db: makes, checks, exports and imports the program's store file.
 #include "platform/Engine.h"
+#include "tools/base/SignalCleanup.h"
 #include "tools/base/StoreTool.h"
 #include "tools/cli/CommandLine.h"
 #include "tools/formats/TextReaderChild.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     // A server whose password is in none of libpq's places: asked at the terminal, kept in memory only.
     tarvix::DBEngine::OnPassword = tarvix::tool::AskPasswordOnTerminal;
+    tarvix::tool::SignalCleanup::Install();
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     return tarvix::tool::RunCommandLine(args);

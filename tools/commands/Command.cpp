@@ -15,4 +15,13 @@ QString Command::usage() const
     return arguments.isEmpty() ? name : name + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
 }
 
+Option JetPasswordOption()
+{
+    return {QStringLiteral("password"),
+            {},
+            QStringLiteral("PAROLĂ"),
+            {QStringLiteral("parola bazei de date Access; „-” o citește din primul"),
+             QStringLiteral("rând al intrării standard, ca să nu apară în lista proceselor.")}};
+}
+
 }  // namespace tarvix::tool

@@ -71,4 +71,7 @@ struct Command {
     QString usage() const;
 };
 
+// --password for the commands that read an Access file.
+Option JetPasswordOption();
+
 }  // namespace tarvix::tool

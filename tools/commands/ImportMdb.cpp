@@ -3,6 +3,7 @@
 #include "tools/base/PendingStore.h"
 #include "tools/base/StoreTool.h"
 #include "tools/commands/Command.h"
+#include "tools/jet/JetFileGuard.h"
 #include "tools/jet/JetImport.h"
 
 #include <QDir>
@@ -11,18 +12,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace tarvix::tool {
 
 namespace {
-
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 // "TABLE:FIELD:FIELD".
 JetMapping ParseJetMapping(const QString& option, const QString& value)
@@ -46,11 +39,12 @@ int RunImportMdb(const QString& jet, const QString& store, const JetImportOption
             exitcode::FileProblem,
             QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(jetInfo.fileName(), FolderOf(jetInfo))};
     if (jetInfo.absoluteFilePath() == storeInfo.absoluteFilePath()
-        || sameFile(jetInfo.filePath(), storeInfo.filePath()))
+        || SameFile(jetInfo.filePath(), storeInfo.filePath()))
         throw Failure{exitcode::BadArguments,
                       QStringLiteral("fișierul Access și baza de date nouă nu pot fi același fișier; "
                                      "folosiți „tarvix-db convert %1” ca să-l înlocuiți.")
                           .arg(jet)};
+    RefuseIfHeld(jetInfo);
     PendingStore pending(store, force);
     const JetImported im = ImportJet(jetInfo.filePath(), options, pending.tempPath(), storeInfo.fileName());
     pending.MoveIntoPlace();
@@ -72,6 +66,8 @@ int runImportMdb(const Invocation& in)
                 ParseJetMapping(QStringLiteral("--") + QLatin1String(name), in.value(QLatin1String(name)));
     if (in.has(QStringLiteral("codepage")))
         o.codePage = in.value(QStringLiteral("codepage")).toInt();
+    if (in.has(QStringLiteral("password")))
+        o.password = ReadJetPassword(in.value(QStringLiteral("password")));
     return RunImportMdb(in.positional[0], in.positional[1], o, in.has(QStringLiteral("force")));
 }
 
@@ -120,7 +116,8 @@ Command ImportMdbCommand()
               if (!ok || n <= 0 || n > 65535)
                   throw BadArguments{
                       QStringLiteral("opțiunea --codepage primește un număr, ca 1250, nu „%1”.").arg(value)};
-          }}},
+          }},
+         JetPasswordOption()},
         &runImportMdb};
 }
 

@@ -53,19 +53,86 @@ QString CodePageDecoder::Decode(const QByteArray& bytes) const
     return QString::fromUtf8(out.data(), static_cast<qsizetype>(to - out.data()));
 }
 
-bool LooksLikeRomanian1250(const QByteArray& bytes)
+namespace {
+
+bool isLetter(int b)
 {
-    for (const char c : bytes)
-        switch (static_cast<unsigned char>(c)) {
-        case 0xE3:
-        case 0xC3:
-        case 0xAA:
-        case 0xBA:
-        case 0xFE:
-        case 0xDE: return true;
-        default: break;
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 0xC0;
+}
+bool isDigit(int b)
+{
+    return b >= '0' && b <= '9';
+}
+
+// Letters in both code pages, Western in 1252 and no part of Romanian in 1250.
+bool westernLetter(int b)
+{
+    switch (b) {
+    case 0x8C:
+    case 0x9C:
+    case 0x9F:
+    case 0xC0:
+    case 0xC5:
+    case 0xC6:
+    case 0xC8:
+    case 0xCA:
+    case 0xCC:
+    case 0xCF:
+    case 0xD0:
+    case 0xD1:
+    case 0xD2:
+    case 0xD5:
+    case 0xD8:
+    case 0xD9:
+    case 0xDB:
+    case 0xE0:
+    case 0xE5:
+    case 0xE6:
+    case 0xE8:
+    case 0xEA:
+    case 0xEC:
+    case 0xEF:
+    case 0xF0:
+    case 0xF1:
+    case 0xF2:
+    case 0xF5:
+    case 0xF8:
+    case 0xF9:
+    case 0xFB: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+void CodePageEvidence::Weigh(const QByteArray& bytes)
+{
+    int ro = 0, we = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int b = static_cast<unsigned char>(bytes[i]);
+        const int before = i > 0 ? static_cast<unsigned char>(bytes[i - 1]) : 0;
+        const int after = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+        if (westernLetter(b)) {
+            ++we;
+        } else if (b == 0xAA || b == 0xBA) {
+            // "Nº 5", "1ª": an ordinal; "şi", "aşa": a letter among letters.
+            if (isDigit(before) || isDigit(after) || ((before == 'N' || before == 'n') && !isLetter(after)))
+                ++we;
+            else if (isLetter(after) || isLetter(before))
+                ++ro;
+        } else if (b == 0xE3 || b == 0xC3) {
+            // "ão", "ãe" are Portuguese; Romanian ă stands before almost anything else.
+            const int next = after | 0x20;
+            if (next != 'o' && next != 'e')
+                ++ro;
+        } else if (b == 0xFE || b == 0xDE) {
+            ++ro;
         }
-    return false;
+    }
+    if (ro > we)
+        ++romanian;
+    else if (we > ro)
+        ++western;
 }
 
 }  // namespace tarvix::tool

@@ -26,8 +26,14 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// True when Romanian written in code page 1250 shows through a 1252 reading:
-// ã Ã ª º þ Þ are ă Ă Ş ş ţ Ţ there.
-bool LooksLikeRomanian1250(const QByteArray& bytes);
+// Which of code pages 1250 and 1252 a Jet 3 file's texts read naturally in, counted text by text: a
+// text votes 1250 when it holds ă ş ţ as Romanian writes them in 1250 (ã º þ through 1252), 1252 when
+// it holds letters that 1250 would make Central European (Ñ → Ń, Ø → Ř, È → Č) or an ordinal º ª
+// beside a number. A text with neither, or as many of each, does not vote.
+struct CodePageEvidence {
+    long long romanian = 0;  // texts that read as Romanian in 1250
+    long long western = 0;   // texts that read as Western European in 1252
+    void Weigh(const QByteArray& bytes);
+};
 
 }  // namespace tarvix::tool

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace tarvix::tool {
 
@@ -38,6 +40,26 @@ std::uint32_t le(const QByteArray& b, int at, int bytes)
     for (int i = bytes - 1; i >= 0; --i)
         v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
     return v;
+}
+
+// Jet 3 keeps 20 bytes of password; Jet 4 and later 20 UTF-16 letters, each 4 bytes masked again with the
+// whole days of the file's creation date, so that no two files show the same bytes for one password.
+QString passwordOf(const QByteArray& page, int version)
+{
+    QString password;
+    if (version == 0) {
+        password = QString::fromLatin1(page.mid(0x42, 20));
+    } else {
+        double created = 0;
+        std::memcpy(&created, page.constData() + 0x72, sizeof created);
+        const auto day = std::isfinite(created) && std::abs(created) < 2e9 ? std::uint32_t(std::int32_t(created)) : 0u;
+        QByteArray units = page.mid(0x42, 40);
+        for (int i = 0; i < units.size(); ++i)
+            units[i] = static_cast<char>(static_cast<std::uint8_t>(units[i]) ^ ((day >> (8 * (i % 4))) & 0xFF));
+        password = QString::fromUtf16(reinterpret_cast<const char16_t*>(units.constData()), units.size() / 2);
+    }
+    const qsizetype end = password.indexOf(QChar(0));
+    return end < 0 ? password : password.left(end);
 }
 
 QString formatName(int version)
@@ -84,6 +106,7 @@ JetHeader InspectJet(const QByteArray& head, qint64 size)
     QByteArray page = head.left(h.pageSize);
     unmask(page, h.version == 0 ? 126 : 128);
     h.codePage = static_cast<int>(le(page, 0x3C, 2));
+    h.password = passwordOf(page, h.version);
     // A non-zero database key means every page is enciphered.
     h.encrypted = le(page, 0x3E, 4) != 0;
     if (h.encrypted)

@@ -12,8 +12,9 @@ struct JetHeader {
     int pageSize = 0;  // 2048 for Jet 3, 4096 after it
     int codePage = 0;  // Jet 3: the code page its texts are written in
     bool encrypted = false;
-    QString format;   // "Jet 3 (Access 97)", ...
-    QString problem;  // empty when the file may be given to the reader
+    QString password;  // the database password Access asks for; empty when there is none
+    QString format;    // "Jet 3 (Access 97)", ...
+    QString problem;   // empty when the file may be given to the reader
     bool ok() const { return problem.isEmpty(); }
 };
 

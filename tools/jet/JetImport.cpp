@@ -3,20 +3,28 @@
 // links to nothing dropped, each pair once.
 #include "tools/jet/JetImport.h"
 
+#include "tools/base/StoreTool.h"
 #include "tools/jet/CodePage.h"
 #include "tools/jet/JetReader.h"
 #include "tools/jet/JetSide.h"
 #include "tools/jet/StoreWriter.h"
 
-#include "tools/base/StoreTool.h"
-
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvix::tool {
 
@@ -25,9 +33,24 @@ namespace {
 constexpr long long kMaxRows = store::kMaxRows;
 
 struct Resolved {
-    JetReader::Request request;
+    JetReader::Request request;  // as the reader spells the names
+    QString shown;               // the table's name as the user reads it
+    QStringList shownColumns;
     std::vector<int> types;
 };
+
+// Jet 3 names are bytes in the file's code page, which the reader hands over as Latin-1.
+std::vector<JetTableInfo> namesDecoded(std::vector<JetTableInfo> tables, int codePage)
+{
+    const CodePageDecoder decoder(codePage);
+    const auto decode = [&](QString& name) { name = decoder.Decode(name.toLatin1()); };
+    for (JetTableInfo& t : tables) {
+        decode(t.name);
+        for (JetColumnInfo& c : t.columns)
+            decode(c.name);
+    }
+    return tables;
+}
 
 // A dictionary kept under other names is read by naming them.
 QString mappingHint(const QString& file)
@@ -47,25 +70,41 @@ QString tableList(const std::vector<JetTableInfo>& tables)
 }
 
 // The file's own spelling of a mapping, its columns' types, and its declared rows.
-Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const JetMapping& m, const char* what,
+// tables: names as the user reads them; raw: as the reader spells them, for the request.
+Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, const std::vector<JetTableInfo>& raw,
+                 const std::vector<std::pair<QString, QString>>& linked, const JetMapping& m, const char* what,
                  long long* declared)
 {
+    for (const auto& [name, backEnd] : linked)
+        if (name.compare(m.table, Qt::CaseInsensitive) == 0)
+            throw Failure{exitcode::FileProblem,
+                          QStringLiteral("În fișierul „%1”, tabela „%2” (pentru %3) este doar o legătură către "
+                                         "fișierul „%4”: baza de date este împărțită, iar datele sunt acolo. "
+                                         "Aduceți fișierul „%4”, nu pe acesta.")
+                              .arg(file, name, QString::fromUtf8(what), backEnd)};
     const JetTableInfo* table = nullptr;
-    for (const JetTableInfo& t : tables)
-        if (t.name.compare(m.table, Qt::CaseInsensitive) == 0)
-            table = &t;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        if (tables[i].name.compare(m.table, Qt::CaseInsensitive) == 0) {
+            table = &tables[i];
+            at = i;
+        }
     if (!table)
         throw Failure{exitcode::FileProblem,
                       QStringLiteral("Fișierul „%1” nu are tabela „%2” (pentru %3). Tabelele lui sunt: %4.")
                               .arg(file, m.table, QString::fromUtf8(what), tableList(tables))
                           + mappingHint(file)};
     Resolved r;
-    r.request.table = table->name;
+    r.request.table = raw[at].name;
+    r.shown = table->name;
     for (const QString& wanted : {m.first, m.second}) {
         const JetColumnInfo* column = nullptr;
-        for (const JetColumnInfo& c : table->columns)
-            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0)
-                column = &c;
+        std::size_t c = 0;
+        for (std::size_t k = 0; k < table->columns.size(); ++k)
+            if (table->columns[k].name.compare(wanted, Qt::CaseInsensitive) == 0) {
+                column = &table->columns[k];
+                c = k;
+            }
         if (!column) {
             QStringList have;
             for (const JetColumnInfo& c : table->columns)
@@ -76,11 +115,37 @@ Resolved resolve(const QString& file, const std::vector<JetTableInfo>& tables, c
                                   .arg(table->name, file, wanted, have.join(QStringLiteral(", ")), tableList(tables))
                               + mappingHint(file)};
         }
-        r.request.columns << column->name;
+        r.request.columns << raw[at].columns[c].name;
+        r.shownColumns << column->name;
         r.types.push_back(column->type);
     }
     *declared = table->declaredRows;
     return r;
+}
+
+QString typeName(int type)
+{
+    static const char* const names[] = {"?",
+                                        "Yes/No",
+                                        "Byte",
+                                        "Integer",
+                                        "Long Integer",
+                                        "Currency",
+                                        "Single",
+                                        "Double",
+                                        "Date/Time",
+                                        "Binary",
+                                        "Text",
+                                        "OLE",
+                                        "Memo",
+                                        "?",
+                                        "?",
+                                        "Replication ID",
+                                        "Decimal",
+                                        "?",
+                                        "Attachment/complex"};
+    return type >= 0 && type < int(std::size(names)) ? QString::fromLatin1(names[type])
+                                                     : QStringLiteral("necunoscut (%1)").arg(type);
 }
 
 bool isNumber(int type)
@@ -114,37 +179,49 @@ std::optional<qint32> keyOf(const JetField& f)
     return static_cast<qint32>(v);
 }
 
-// What was read and stored, for the report.
 JetImported importInto(const QString& jetPath, const JetImportOptions& options, const QString& storePath)
 {
     const QString file = QFileInfo(jetPath).fileName();
     JetReader reader(jetPath);
     const JetHeader& header = reader.header();
-    const std::vector<JetTableInfo> tables = reader.Tables();
+    if (!header.password.isEmpty() && options.password != header.password)
+        throw Failure{exitcode::PasswordNeeded,
+                      options.password ? QStringLiteral("Parola dată nu este parola fișierului „%1”.").arg(file)
+                                       : QStringLiteral("Fișierul „%1” este protejat cu o parolă; dați-o cu "
+                                                        "--password (sau „--password -” ca s-o citesc de la intrare).")
+                                             .arg(file)};
+    const std::vector<JetTableInfo> raw = reader.Tables();
+    const int namesPage = options.codePage ? options.codePage : header.codePage ? header.codePage : 1252;
+    const std::vector<JetTableInfo> tables = header.version == 0 ? namesDecoded(raw, namesPage) : raw;
     long long declared[3];
-    std::vector<Resolved> resolved{resolve(file, tables, options.words, "cuvinte", &declared[0]),
-                                   resolve(file, tables, options.chapters, "capitole", &declared[1]),
-                                   resolve(file, tables, options.links, "legături", &declared[2])};
+    const auto& linked = reader.LinkedTables();
+    std::vector<Resolved> resolved{resolve(file, tables, raw, linked, options.words, "cuvinte", &declared[0]),
+                                   resolve(file, tables, raw, linked, options.chapters, "capitole", &declared[1]),
+                                   resolve(file, tables, raw, linked, options.links, "legături", &declared[2])};
     for (int i = 0; i < 3; ++i) {
         const bool linksTable = i == 2;
-        if (!isNumber(resolved[i].types[0])
-            || (linksTable ? !isNumber(resolved[i].types[1]) : !isText(resolved[i].types[1])))
+        const Resolved& r = resolved[i];
+        for (int k = 0; k < 2; ++k) {
+            const bool key = k == 0 || linksTable;
+            if (key ? isNumber(r.types[k]) : isText(r.types[k]))
+                continue;
             throw Failure{exitcode::FileProblem,
-                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpurile „%3” și „%4” nu sunt "
-                                         "%5.")
-                              .arg(resolved[i].request.table, file, resolved[i].request.columns[0],
-                                   resolved[i].request.columns[1],
-                                   linksTable ? QStringLiteral("două chei numerice")
-                                              : QStringLiteral("o cheie numerică și un text"))};
+                          QStringLiteral("În tabela „%1” din fișierul „%2”, câmpul „%3” este de tip %4; %5.")
+                              .arg(r.shown, file, r.shownColumns[k], typeName(r.types[k]),
+                                   key ? QStringLiteral("o cheie trebuie să fie un număr întreg: Byte, Integer sau "
+                                                        "Long Integer (și AutoNumber)")
+                                       : QStringLiteral("textul trebuie să fie de tip Text sau Memo"))};
+        }
         if (!linksTable && declared[i] > kMaxRows)
             throw Failure{exitcode::Refused,
                           QStringLiteral("Tabela „%1” din fișierul „%2” are %3; ferestrele programului pot "
                                          "lista cel mult %4. Împărțiți dicționarul înainte de a-l aduce.")
-                              .arg(resolved[i].request.table, file, Counted(declared[i], "rând", "rânduri"))
+                              .arg(resolved[i].shown, file, Counted(declared[i], "rând", "rânduri"))
                               .arg(kMaxRows)};
     }
 
     JetImported im;
+    im.header = header;
     StoreWriter writer(storePath);
     const bool jet3 = header.version == 0;
     QString codePageLine = QStringLiteral("texte Unicode");
@@ -158,15 +235,23 @@ JetImported importInto(const QString& jetPath, const JetImportOptions& options, 
             int cp = options.codePage ? options.codePage : header.codePage;
             QString why = options.codePage ? QStringLiteral("dată cu --codepage") : QStringLiteral("numită de fișier");
             if (!options.codePage && cp == 1252) {
-                bool romanian = false;
+                CodePageEvidence evidence;
                 for (const JetSide* s : {&im.words, &im.chapters})
                     for (const SourceRow& r : s->rows)
-                        romanian = romanian || (r.text && LooksLikeRomanian1250(*r.text));
-                if (romanian) {
+                        if (r.text)
+                            evidence.Weigh(*r.text);
+                if (evidence.romanian > evidence.western) {
                     cp = 1250;
-                    why =
-                        QStringLiteral("fișierul numește 1252, dar textele au literele românești scrise în 1250 (ă ș ț "
-                                       "s-ar fi citit ã º þ); --codepage 1252 le citește altfel");
+                    why = QStringLiteral("fișierul numește 1252, dar %1 au literele românești ă ș ț scrise în 1250 "
+                                         "(în 1252 s-ar fi citit ã º þ), față de %2 cu litere apusene; "
+                                         "--codepage 1252 le citește altfel")
+                              .arg(Counted(evidence.romanian, "text", "texte"))
+                              .arg(evidence.western);
+                } else if (evidence.romanian + evidence.western > 0) {
+                    why = QStringLiteral("numită de fișier; %1 se citesc firesc în 1252 (Ñ À Ø, Nº), față de %2 "
+                                         "care ar arăta a română în 1250")
+                              .arg(Counted(evidence.western, "text", "texte"))
+                              .arg(evidence.romanian);
                 }
             }
             if (cp == 0)
@@ -228,9 +313,9 @@ JetImported importInto(const QString& jetPath, const JetImportOptions& options, 
                     }
                     JetSide& side = request == 0 ? im.words : im.chapters;
                     std::optional<QByteArray> text;
-                    if (!f[1].null)
+                    if (!f[1].null && !f[1].undecodable)
                         text = jet3 ? QString::fromUtf8(f[1].text).toLatin1() : f[1].text.toByteArray();
-                    side.rows.push_back({keyOf(f[0]), std::move(text)});
+                    side.rows.push_back({keyOf(f[0]), std::move(text), f[1].undecodable});
                 });
     if (!built)
         build();
@@ -247,7 +332,7 @@ JetImported importInto(const QString& jetPath, const JetImportOptions& options, 
     im.report << QStringLiteral("Fișierul „%1”: %2, %3.").arg(file, header.format, codePageLine);
     for (const JetSide* s : {&im.words, &im.chapters})
         im.report << QStringLiteral("%1 (tabela „%2”): %3 citite, %4 păstrate, %5 unite cu altele, %6 sărite.")
-                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).request.table)
+                         .arg(s->title, (s == &im.words ? resolved[0] : resolved[1]).shown)
                          .arg(s->rows.size())
                          .arg(s->stored.size())
                          .arg(s->merged)
@@ -266,6 +351,19 @@ JetImported ImportJet(const QString& jetPath, const JetImportOptions& options, c
         throw Failure{exitcode::EngineFailure,
                       QStringLiteral("Fișierul „%1” nu a fost făcut: %2").arg(storeName, DescribeEngineError(e))};
     }
+}
+
+QString ReadJetPassword(const QString& value)
+{
+    if (value != QLatin1String("-"))
+        return value;
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw Failure{exitcode::BadArguments, QStringLiteral("parola nu poate fi citită de la intrare.")};
+    QByteArray line = in.readLine(1024);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
 }
 
 QString JetImportReport(const JetImported& im, const QString& storeName, qint64 ms)

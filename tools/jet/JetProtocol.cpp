@@ -1,5 +1,6 @@
 #include "tools/jet/JetProtocol.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace tarvix::tool {
@@ -9,23 +10,30 @@ namespace {
 // A text field is at most 255 characters and a memo is read in 16 KiB: a longer line is garbage.
 constexpr qsizetype kMaxLine = 4 * 1024 * 1024;
 
+// Digits only: no sign, no blank.
 long long number(const char* b, const char* e)
 {
-    if (b == e || e - b > 18)
-        throw JetProtocolError("a count that is not a number");
     long long v = 0;
-    for (const char* p = b; p != e; ++p) {
-        if (*p < '0' || *p > '9')
-            throw JetProtocolError("a count that is not a number");
-        v = v * 10 + (*p - '0');
-    }
+    const auto [end, ec] = std::from_chars(b, e, v);
+    if (b == e || *b < '0' || *b > '9' || ec != std::errc() || end != e)
+        throw JetProtocolError("a count that is not a number");
     return v;
+}
+
+// A column count or type: never more than an int holds.
+int smallNumber(const char* b, const char* e)
+{
+    const long long v = number(b, e);
+    if (v > 1 << 20)
+        throw JetProtocolError("a count too large");
+    return static_cast<int>(v);
 }
 
 void unescape(const char* b, const char* e, JetField& f)
 {
-    if (e - b == 2 && b[0] == '\\' && b[1] == 'N') {
-        f.null = true;
+    f.undecodable = e - b == 2 && b[0] == '\\' && b[1] == '?';
+    if ((e - b == 2 && b[0] == '\\' && b[1] == 'N') || f.undecodable) {
+        f.null = !f.undecodable;
         f.text = {};
         return;
     }
@@ -130,7 +138,7 @@ void JetOutputParser::line(const char* b, const char* e)
         table_ = JetTableInfo{QString::fromUtf8(parts[0].first, parts[0].second - parts[0].first),
                               number(parts[1].first, parts[1].second),
                               {}};
-        columnsLeft_ = static_cast<int>(number(parts[2].first, parts[2].second));
+        columnsLeft_ = smallNumber(parts[2].first, parts[2].second);
         if (columnsLeft_ > 4096)
             throw JetProtocolError("too many columns");
         if (columnsLeft_ == 0) {
@@ -144,7 +152,7 @@ void JetOutputParser::line(const char* b, const char* e)
         if (bare || parts.size() != 2 || columnsLeft_ <= 0)
             throw JetProtocolError("a column record out of place");
         table_.columns.push_back({QString::fromUtf8(parts[0].first, parts[0].second - parts[0].first),
-                                  static_cast<int>(number(parts[1].first, parts[1].second))});
+                                  smallNumber(parts[1].first, parts[1].second)});
         if (--columnsLeft_ == 0) {
             columnsLeft_ = -1;
             inRows_ = true;
@@ -172,6 +180,16 @@ void JetOutputParser::line(const char* b, const char* e)
         if (onTableEnd)
             onTableEnd(number(parts[0].first, parts[0].second), number(parts[1].first, parts[1].second));
         return;
+    case 'K': {
+        if (bare || parts.size() != 2 || columnsLeft_ != -1 || inRows_)
+            throw JetProtocolError("a linked table out of place");
+        JetField name, file;
+        unescape(parts[0].first, parts[0].second, name);
+        unescape(parts[1].first, parts[1].second, file);
+        if (onLinked)
+            onLinked(QString::fromUtf8(name.text), QString::fromUtf8(file.text));
+        return;
+    }
     case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
         if (!bare || columnsLeft_ != -1 || inRows_)

@@ -2,8 +2,9 @@
 // parent reads it with. One record a line, fields apart by tabs:
 //   T name rows columns    a table, with the row count its definition holds
 //   C name type            one of its columns (libmdb's type number)
-//   R value value ...      a row: "\N" is null; \\ \t \n \r are escaped
+//   R value value ...      a row: "\N" is null, "\?" a text that cannot be decoded; \\ \t \n \r are escaped
 //   E read declared        the end of a table's rows
+//   K name file            a table linked to another file (a split database)
 //   X message              the reader could not go on
 //   Z                      the end; output cut before it is a failure
 #pragma once
@@ -31,8 +32,9 @@ struct JetTableInfo {
 // Valid only during the callback that is given it.
 struct JetField {
     bool null = true;
-    QByteArrayView text;  // UTF-8, unescaped
-    QByteArray storage;   // holds text when it had escapes
+    bool undecodable = false;  // its bytes are no text in the file's encoding
+    QByteArrayView text;       // UTF-8, unescaped
+    QByteArray storage;        // holds text when it had escapes
 };
 
 // libmdb's column types the importer takes.
@@ -47,12 +49,15 @@ public:
 
 // Escapes a value for a record; the child's side.
 QByteArray EscapeJetField(const char* data, std::size_t size);
+// The field that stands for a text that cannot be decoded.
+inline constexpr const char* kUndecodableField = "\\?";
 
 class JetOutputParser {
 public:
     std::function<void(const JetTableInfo&)> onTable;
     std::function<void(const std::vector<JetField>&)> onRow;
     std::function<void(long long read, long long declared)> onTableEnd;
+    std::function<void(const QString& name, const QString& file)> onLinked;
 
     // Takes output as it comes; throws JetProtocolError on anything malformed.
     void feed(const char* data, std::size_t size);

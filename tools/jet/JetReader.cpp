@@ -29,12 +29,6 @@ JetReader::JetReader(QString path) : path_(std::move(path))
     size_ = info.size();
 }
 
-int JetReader::TimeLimitSeconds() const
-{
-    // A few seconds to start, and one more for each 2 MiB: the readers go through tens of MiB a second.
-    return 5 + static_cast<int>(size_ / (2 * 1024 * 1024));
-}
-
 void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
 {
     const QString name = QFileInfo(path_).fileName();
@@ -59,16 +53,23 @@ void JetReader::run(const QStringList& arguments, JetOutputParser& parser)
                               .arg(name)};
         }
     };
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 limit = TimeLimitSeconds() * 1000LL;
-    while (child.read(static_cast<int>(std::clamp<qint64>(limit - clock.elapsed(), 1, 1000)), feed, err, kStderrKept)) {
-        if (clock.elapsed() > limit)
+    // A large file on a busy machine may take long; only a reader that stops giving rows is stopped.
+    QElapsedTimer sinceOutput;
+    sinceOutput.start();
+    const qint64 stall = kStallSeconds * 1000LL;
+    const auto progressed = [&](const char* data, std::size_t size) {
+        sinceOutput.restart();
+        feed(data, size);
+    };
+    while (child.read(static_cast<int>(std::clamp<qint64>(stall - sinceOutput.elapsed(), 1, 1000)), progressed, err,
+                      kStderrKept)) {
+        if (sinceOutput.elapsed() > stall)
             throw Failure{exitcode::FileProblem,
-                          QStringLiteral("Fișierul „%1” pare deteriorat: citirea lui a durat mai mult "
-                                         "de %2 s și a fost oprită.")
+                          QStringLiteral("Citirea fișierului „%1” a fost oprită: cititorul nu a mai dat niciun rând "
+                                         "timp de %2 s. Calculatorul este prea ocupat sau fișierul se citește prea "
+                                         "încet (de pe o rețea?); încercați din nou mai târziu.")
                               .arg(name)
-                              .arg(TimeLimitSeconds())};
+                              .arg(kStallSeconds)};
     }
     const int status = child.wait();
     const QString because =
@@ -98,6 +99,8 @@ std::vector<JetTableInfo> JetReader::Tables()
     std::vector<JetTableInfo> tables;
     JetOutputParser parser;
     parser.onTable = [&](const JetTableInfo& t) { tables.push_back(t); };
+    linked_.clear();
+    parser.onLinked = [&](const QString& name, const QString& file) { linked_.emplace_back(name, file); };
     run({QStringLiteral("list"), path_}, parser);
     return tables;
 }

@@ -1,5 +1,5 @@
 // The parent's side of the Jet reader: checks the file, runs the reader in a
-// child process under a time limit, and hands its tables and rows on.
+// child process stopped when it stalls, and hands its tables and rows on.
 #pragma once
 
 #include "tools/jet/JetFile.h"
@@ -21,6 +21,8 @@ public:
     const JetHeader& header() const { return header_; }
     // The user tables with their columns.
     std::vector<JetTableInfo> Tables();
+    // After Tables: the tables linked to other files (a split database), with the file each lives in.
+    const std::vector<std::pair<QString, QString>>& LinkedTables() const { return linked_; }
 
     struct Request {
         QString table;  // as the file spells it
@@ -30,14 +32,15 @@ public:
     void Read(const std::vector<Request>& requests,
               const std::function<void(std::size_t request, const std::vector<JetField>&)>& onRow);
 
-    // Seconds the reader may take for this file before it is stopped.
-    int TimeLimitSeconds() const;
+    // Seconds the reader may go without giving anything before it is stopped.
+    static constexpr int kStallSeconds = 10;
 
 private:
     void run(const QStringList& arguments, JetOutputParser& parser);
     QString path_;
     JetHeader header_;
     qint64 size_ = 0;
+    std::vector<std::pair<QString, QString>> linked_;
 };
 
 }  // namespace tarvix::tool

@@ -1,6 +1,7 @@
 #include "tools/jet/JetReaderChild.h"
 
 #include "tools/jet/JetProtocol.h"
+#include "tools/jet/JetRows.h"
 
 // mdbtools.h declares templates through glib, which must come first in C++.
 #include <glib.h>
@@ -58,6 +59,48 @@ std::vector<MdbColumn*> allColumns(MdbTableDef* table)
     return out;
 }
 
+// The tables of a split database that live in another file: their names and that file.
+void linkedTables(MdbHandle* mdb)
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;  // the catalog's own definition is always on page 2
+    std::strcpy(entry.object_name, "MSysObjects");
+    MdbTableDef* table = mdb_read_table(&entry);
+    if (!table)
+        return;
+    if (!mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        return;
+    }
+    const std::vector<MdbColumn*> all = allColumns(table);
+    std::size_t name = all.size(), type = all.size(), database = all.size();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string n = all[i]->name;
+        if (n == "Name")
+            name = i;
+        else if (n == "Type")
+            type = i;
+        else if (n == "Database")
+            database = i;
+    }
+    if (name < all.size() && type < all.size() && database < all.size()) {
+        JetRows rows(table);
+        std::vector<MdbField> fields;
+        try {
+            // Type 6: a table linked to another Access file.
+            while (rows.Next(fields))
+                if (rows.Value(*all[type], fields[type]) == "6")
+                    put("K\t" + rows.Value(*all[name], fields[name]) + '\t'
+                        + rows.Value(*all[database], fields[database]) + '\n');
+        } catch (const JetRowsDamaged&) {
+            // The tables themselves are what matters; a catalog that cannot be read further names no more links.
+        }
+    }
+    mdb_free_tabledef(table);
+}
+
 int list(MdbHandle* mdb)
 {
     if (!mdb_read_catalog(mdb, MDB_TABLE))
@@ -77,6 +120,7 @@ int list(MdbHandle* mdb)
         put("E\t0\t0\n");
         mdb_free_tabledef(table);
     }
+    linkedTables(mdb);
     put("Z\n");
     return 0;
 }
@@ -93,12 +137,10 @@ int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::st
         return fail("a table's columns cannot be read");
     }
     const std::vector<MdbColumn*> all = allColumns(table);
-    // A column asked for twice is bound once: libmdb keeps one buffer a column.
     std::vector<MdbColumn*> columns;
-    std::vector<std::size_t> slot;  // for each column asked for, its buffer
-    std::vector<int> bound;         // libmdb's column numbers, one a buffer
+    std::vector<std::size_t> index;  // each column's place among the table's, as the cracked fields are
     for (const std::string& w : wanted) {
-        unsigned found = 0;
+        std::size_t found = 0;
         while (found < all.size() && w != all[found]->name)
             ++found;
         if (found == all.size()) {
@@ -106,35 +148,27 @@ int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::st
             return fail("a column cannot be found");
         }
         columns.push_back(all[found]);
-        std::size_t s = 0;
-        while (s < bound.size() && bound[s] != static_cast<int>(found + 1))
-            ++s;
-        if (s == bound.size())
-            bound.push_back(static_cast<int>(found + 1));
-        slot.push_back(s);
+        index.push_back(found);
     }
     tableRecord(table, columns);
-    mdb_rewind_table(table);
-    std::vector<std::vector<char>> buffers(bound.size(), std::vector<char>(mdb->bind_size + 1));
-    std::vector<int> lengths(bound.size());
-    for (std::size_t i = 0; i < bound.size(); ++i)
-        mdb_bind_column(table, bound[i], buffers[i].data(), &lengths[i]);
+    JetRows rows(table);
+    std::vector<MdbField> fields;
     long long read = 0;
     QByteArray line;
-    while (mdb_fetch_row(table)) {
-        line = "R";
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            line.append('\t');
-            // libmdb gives a null as an empty value; an empty text is skipped like a null.
-            const std::size_t b = slot[i];
-            if (lengths[b] == 0)
-                line.append("\\N");
-            else
-                line.append(EscapeJetField(buffers[b].data(), static_cast<std::size_t>(lengths[b])));
+    try {
+        while (rows.Next(fields)) {
+            line = "R";
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                line.append('\t');
+                line.append(rows.Value(*columns[i], fields[index[i]]));
+            }
+            line.append('\n');
+            put(line);
+            ++read;
         }
-        line.append('\n');
-        put(line);
-        ++read;
+    } catch (const JetRowsDamaged& e) {
+        mdb_free_tabledef(table);
+        return fail(e.what());
     }
     put(QByteArray("E\t") + QByteArray::number(read) + '\t' + QByteArray::number(table->num_rows) + '\n');
     mdb_free_tabledef(table);

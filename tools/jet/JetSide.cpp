@@ -24,14 +24,23 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SourceRow& r = rows[i];
         const QString keyText = r.key ? QString::number(*r.key) : QStringLiteral("goală");
+        const auto refuse = [&](const QString& why, const QString& linkWhy) {
+            ++skipped;
+            if (r.key && !refusedKeys.contains(*r.key))
+                refusedKeys.insert(*r.key, linkWhy);
+            skips << QStringLiteral("rândul %1 (cheia %2): %3").arg(i + 1).arg(keyText, why);
+        };
+        if (r.undecodable) {
+            refuse(QStringLiteral("textul nu poate fi citit: octeții lui nu sunt un text Unicode valid."),
+                   QStringLiteral("are un text care nu poate fi citit"));
+            continue;
+        }
         const store::IncomingText in = store::FromOutside(r.text ? decode(*r.text) : QString());
         if (!in.Accepted()) {
-            ++skipped;
-            if (r.key)
-                refusedKeys.insert(*r.key, in.refusal == store::IncomingText::Refusal::Empty);
-            skips << QStringLiteral("rândul %1 (cheia %2): %3")
-                         .arg(i + 1)
-                         .arg(keyText, in.Reason(QStringLiteral("textul")));
+            const QString why = in.Reason(QStringLiteral("textul"));
+            refuse(why, in.refusal == store::IncomingText::Refusal::Empty
+                            ? QStringLiteral("are textul gol")
+                            : QStringLiteral("are un text refuzat (%1)").arg(why.chopped(why.endsWith(QLatin1Char('.')))));
             continue;
         }
         const QString& text = in.text;
@@ -102,13 +111,9 @@ std::pair<const JetSide::KeyRow*, const JetSide::KeyRow*> JetSide::rowsOf(qint32
 
 QString JetSide::missing(qint32 key) const
 {
-    const auto refused = refusedKeys.constFind(key);
-    if (refused == refusedKeys.constEnd())
-        return QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
-    return QStringLiteral("%1 cu cheia %2 are %3")
-        .arg(QString::fromUtf8(one))
-        .arg(key)
-        .arg(*refused ? QStringLiteral("textul gol") : QStringLiteral("un text sărit"));
+    if (const auto why = refusedKeys.constFind(key); why != refusedKeys.constEnd())
+        return QStringLiteral("%1 cu cheia %2 %3, deci nu a fost adus").arg(QString::fromUtf8(one)).arg(key).arg(*why);
+    return QStringLiteral("nu există %1 cu cheia %2").arg(QString::fromUtf8(one)).arg(key);
 }
 
 }  // namespace tarvix::tool

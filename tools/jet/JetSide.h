@@ -20,6 +20,7 @@ namespace tarvix::tool {
 struct SourceRow {
     std::optional<qint32> key;
     std::optional<QByteArray> text;  // UTF-8, or Jet 3 bytes
+    bool undecodable = false;        // bytes that are no text: refused, never guessed at
 };
 
 struct StoredRow {
@@ -55,7 +56,7 @@ private:
     std::vector<KeyRow> byKey;  // sorted by key
     std::vector<int> dense;     // key - denseBase -> first place in byKey, or -1
     qint64 denseBase = 0;
-    QHash<qint32, bool> refusedKeys;  // true: the text was empty
+    QHash<qint32, QString> refusedKeys;  // a key whose row was not stored -> why, as a link is told
 };
 
 }  // namespace tarvix::tool

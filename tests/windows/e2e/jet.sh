@@ -47,6 +47,10 @@ if [ -n "$shot" ]; then
 fi
 press "$question" Return
 gone "$question" || fail "the question box stayed after Enter"
+# What came over, before the main window.
+report="$(window '^Tarvix$' "$question")" || fail "no report box after the conversion; files: $(ls -A "$da")"
+press "$report" Return
+gone "$report" || fail "the report box stayed after Enter"
 main="$(window '^Tarvix - ')" || fail "no main window after the conversion; calls: $(cat "$work/calls"); files: $(ls -A "$da")"
 [ "$(cat "$work/calls")" = "$da|convert $da/Dictionar.mdb" ] || fail "tarvix-db beside the program was not called as expected: $(cat "$work/calls")"
 [ "$(head -c 15 "$da/Dictionar.mdb")" = "SQLite format 3" ] || fail "Dictionar.mdb is not a Tarvix store now"
@@ -60,7 +64,7 @@ finish
 status=$?
 [ "$status" -eq 0 ] || fail "status $status after closing the converted store"
 [ "$(cd "$da" && ls -A | tr '\n' ' ')" = "Dictionar.mdb Dictionar.original-jet4.mdb " ] || fail "unexpected files: $(ls -A "$da")"
-echo "ok: Jet file, Enter (Da), converted by the tarvix-db beside the program, main window, Esc, status 0"
+echo "ok: Jet file, Enter (Da), converted by the tarvix-db beside the program, report, main window, Esc, status 0"
 
 (cd "$work/nu" && exec "$work/bin/tarvix" 2>>"$work/log") &
 pid=$!
