@@ -4,6 +4,8 @@
 #include "platform/engine/ErrorNumbers.h"
 #include "platform/engine/Statement.h"
 
+#include <sqlite3.h>
+
 namespace tarvix {
 
 using detail::Connection;
@@ -15,7 +17,7 @@ Database::~Database() = default;
 
 bool Database::IsOpen() const
 {
-    return conn_ && conn_->isOpen();
+    return conn_ && conn_->db;
 }
 
 QString Database::FilePath() const
@@ -23,14 +25,9 @@ QString Database::FilePath() const
     return conn_->path;
 }
 
-bool Database::OnServer() const
-{
-    return conn_->onServer();
-}
-
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int type)
 {
-    conn_->ensureOpen();
+    conn_->handle();
     const QString trimmed = source.trimmed();
     if (trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
         || trimmed.startsWith(QLatin1String("DELETE"), Qt::CaseInsensitive)) {
@@ -61,7 +58,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
 
 void Database::Execute(const QString& statement)
 {
-    conn_->ensureOpen();
+    conn_->handle();
     const detail::Translated t = conn_->translations.translate(statement, conn_->schema);
     if (t.kind != detail::Translated::Kind::Delete)
         throw EngineError(err::StatementNotUnderstood,
@@ -74,8 +71,9 @@ void Database::Execute(const QString& statement)
 
 void Database::Close()
 {
-    conn_->ensureOpen();
-    conn_->close();
+    conn_->handle();
+    conn_->clearStatements();
+    conn_->db.reset();
 }
 
 void Database::ExecuteScript(const QString& sql)
@@ -85,40 +83,19 @@ void Database::ExecuteScript(const QString& sql)
 
 void Database::BeginTransaction()
 {
-    conn_->begin();
+    // Read-only, a transaction is one snapshot of the file and takes no write lock.
+    conn_->exec(sqlite3_db_readonly(conn_->handle(), "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE");
 }
 
 void Database::CommitTransaction()
 {
-    conn_->commit();
+    conn_->exec("COMMIT");
 }
 
 void Database::RollbackTransaction() noexcept
 {
-    conn_->rollback();
-}
-
-void Database::BulkInsert(const QString& table, const std::vector<QString>& columns,
-                          const std::vector<std::vector<Variant>>& rows)
-{
-    conn_->ensureOpen();
-    // Names as the store spells them: a server keeps them in lower case.
-    const detail::TableInfo* t = conn_->schema.find(table);
-    if (!t)
-        throw EngineError(err::UnknownTable, QStringLiteral("Tabela „%1” nu există în baza de date.").arg(table));
-    std::vector<QString> spelt;
-    for (const QString& name : columns) {
-        QString found;
-        for (const detail::ColumnInfo& c : t->columns)
-            for (const QString& n : {c.name, c.foldColumn})
-                if (found.isEmpty() && !n.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
-                    found = n;
-        if (found.isEmpty())
-            throw EngineError(err::UnknownField,
-                              QStringLiteral("Câmpul „%1” nu există în tabela „%2”.").arg(name, t->name));
-        spelt.push_back(found);
-    }
-    conn_->bulkInsert(t->name, spelt, rows);
+    if (conn_->db && !sqlite3_get_autocommit(conn_->db.get()))
+        sqlite3_exec(conn_->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Database::ReloadSchema()

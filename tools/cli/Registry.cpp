@@ -11,11 +11,8 @@
     X(ImportCommand)                                                                                                   \
     X(ImportMdbCommand)                                                                                                \
     X(ConvertCommand)                                                                                                  \
-    X(IndexCommand)                                                                                                    \
-    X(SuggestCommand)                                                                                                  \
-    X(ShareCommand)                                                                                                    \
-    X(LinkCommand)                                                                                                     \
-    X(CopyCommand)
+    X(IndexCommand)                                                                                                   \
+    X(SuggestCommand)
 
 namespace tarvix::tool {
 
