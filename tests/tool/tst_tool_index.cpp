@@ -609,4 +609,4 @@ void IndexTest::largeStore()
 }
 
 QTEST_GUILESS_MAIN(IndexTest)
-#include "tst_core_index.moc"
+#include "tst_tool_index.moc"
