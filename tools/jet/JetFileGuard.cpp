@@ -36,8 +36,7 @@ bool lockedByAnother(const QString& path)
 QString LockFileOf(const QFileInfo& jet)
 {
     const bool ace = jet.suffix().compare(QLatin1String("accdb"), Qt::CaseInsensitive) == 0;
-    return jet.dir().filePath(jet.completeBaseName()
-                                      + (ace ? QStringLiteral(".laccdb") : QStringLiteral(".ldb")));
+    return jet.dir().filePath(jet.completeBaseName() + (ace ? QStringLiteral(".laccdb") : QStringLiteral(".ldb")));
 }
 
 void RefuseIfHeld(const QFileInfo& jet)

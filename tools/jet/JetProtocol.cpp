@@ -97,6 +97,33 @@ QByteArray EscapeJetField(const char* data, std::size_t size)
     return out;
 }
 
+QByteArray JetRequestLine(const QStringList& names)
+{
+    QByteArray line;
+    for (const QString& name : names) {
+        const QByteArray utf8 = name.toUtf8();
+        if (!line.isEmpty())
+            line.append('\t');
+        line.append(EscapeJetField(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    }
+    return line.append('\n');
+}
+
+std::vector<QByteArray> ParseJetRequestLine(const char* data, std::size_t size)
+{
+    std::vector<std::pair<const char*, const char*>> parts;
+    split(data, data + size, parts);
+    std::vector<QByteArray> names;
+    for (const auto& [b, e] : parts) {
+        JetField f;
+        unescape(b, e, f);
+        if (f.null || f.undecodable || f.text.isEmpty())
+            throw JetProtocolError("a name that is no name");
+        names.emplace_back(f.text.data(), f.text.size());
+    }
+    return names;
+}
+
 void JetOutputParser::feed(const char* data, std::size_t size)
 {
     const char* end = data + size;
@@ -190,6 +217,13 @@ void JetOutputParser::line(const char* b, const char* e)
             onLinked(QString::fromUtf8(name.text), QString::fromUtf8(file.text));
         return;
     }
+    case 'W':
+        if (!bare || columnsLeft_ != -1 || inRows_ || waited_)
+            throw JetProtocolError("a wait out of place");
+        waited_ = true;
+        if (onWaiting)
+            onWaiting();
+        return;
     case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
         if (!bare || columnsLeft_ != -1 || inRows_)
