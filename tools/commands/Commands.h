@@ -14,19 +14,9 @@ int RunCheck(const QString& file, bool repair);
 int RunExport(const QString& file, const QString& dir, bool force);
 int RunImport(const QString& file, const QString& dir);
 
-// The file names export writes and import reads.
-inline constexpr const char* kWordsCsv = "cuvinte.csv";
-inline constexpr const char* kChaptersCsv = "capitole.csv";
-inline constexpr const char* kLinksCsv = "legaturi.csv";
-
 inline QString folderName(const QString& dir)
 {
     return QDir::toNativeSeparators(dir);
-}
-
-inline QString fileIn(const QString& dir, const char* name)
-{
-    return QDir(dir).filePath(QLatin1String(name));
 }
 
 }  // namespace tarvix::tool

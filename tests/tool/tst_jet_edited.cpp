@@ -303,4 +303,4 @@ void JetEditedTest::codePageOnTheEvidenceOfAllTexts()
 }
 
 QTEST_GUILESS_MAIN(JetEditedTest)
-#include "tst_core_jetedited.moc"
+#include "tst_jet_edited.moc"

@@ -633,4 +633,4 @@ void EngineTest::openTimeRules()
 }
 
 QTEST_GUILESS_MAIN(EngineTest)
-#include "tst_core_engine.moc"
+#include "tst_engine.moc"

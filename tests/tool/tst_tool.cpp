@@ -986,4 +986,4 @@ void ToolTest::exportOnAFullDisk()
 }
 
 QTEST_GUILESS_MAIN(ToolTest)
-#include "tst_core_tool.moc"
+#include "tst_tool.moc"

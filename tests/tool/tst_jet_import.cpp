@@ -357,4 +357,4 @@ void JetImportTest::convertFailureRestoresTheOriginal()
 }
 
 QTEST_GUILESS_MAIN(JetImportTest)
-#include "tst_core_jetimport.moc"
+#include "tst_jet_import.moc"
