@@ -85,6 +85,7 @@ private slots:
     void damagedFilesRefusedInTime();
     void misbehavingReaderStopped_data();
     void misbehavingReaderStopped();
+    void oneReaderForAnImport();
     void convertKeepsTheOriginal();
     void convertFailureRestoresTheOriginal();
 };
@@ -306,6 +307,21 @@ void JetImportTest::misbehavingReaderStopped()
     QVERIFY(r.err.size() < 2000);
     QVERIFY(clock.elapsed() < 30000);
     QCOMPARE(entries(dir.path()), QStringList({"reader.sh", "vechi.mdb"}));
+}
+
+void JetImportTest::oneReaderForAnImport()
+{
+    // The reader lists the tables and then reads the ones asked for: one child, one opening of the file.
+    QTemporaryDir dir;
+    jet(dir, RomanianFixture(), version(4));
+    const QString reader = dir.filePath("reader.sh");
+    writeFile(reader, "#!/bin/sh\necho \"$*\" >> started.txt\nexec '" + QByteArray(TARVIX_DB_TOOL) + "' \"$@\"\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const Run r =
+        tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"}, 60000, {"TARVIX_JET_READER=" + reader});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(contentOf(dir.filePath("Dictionar.mdb")), kExpected);
+    QCOMPARE(bytesOf(dir.filePath("started.txt")).count('\n'), 1);
 }
 
 void JetImportTest::convertKeepsTheOriginal()
