@@ -115,6 +115,8 @@ void JetEditedTest::editedSamples_data()
     QTest::newRow("moved twice and three times") << "sample-move-twice-jet4.mdb" << QStringList();
     QTest::newRow("emoji and mathematical letters") << "sample-astral-jet4.mdb" << QStringList();
     QTest::newRow("password") << "sample-password-jet4.mdb" << QStringList{"--password", "Biologie7"};
+    QTest::newRow("decomposed letters, no-break spaces, controls and invisible marks")
+        << "sample-invisible-jet4.mdb" << QStringList();
     QTest::newRow("Jet 3, Western words in code page 1252") << "sample-cp1252-jet3.mdb" << QStringList();
     QTest::newRow("Jet 3, Romanian table and field names") << "sample-ro-names-jet3.mdb" << QStringList();
 }
@@ -137,6 +139,9 @@ void JetEditedTest::editedSamples()
                                 .arg(e.counts.value("links_kept"))),
              qPrintable(r.out));
     QCOMPARE(contentOf(dir.filePath("Dictionar.mdb")), e.content);
+    // A text refused for an invisible character is named by its key.
+    for (const QString& key : e.refusedWordKeys)
+        QVERIFY2(r.out.contains(QStringLiteral("(cheia %1)").arg(key)), qPrintable(key + "\n" + r.out));
 }
 
 void JetEditedTest::lettersOutsideTheBasicPlane()
