@@ -226,7 +226,8 @@ void JetOutputParser::line(const char* b, const char* e)
         return;
     case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
-        if (!bare || columnsLeft_ != -1 || inRows_)
+        // A reader that could not go on says why and ends, wherever it was.
+        if (!bare || ((columnsLeft_ != -1 || inRows_) && failure_.isEmpty()))
             throw JetProtocolError("the end in the middle of a table");
         ended_ = true;
         return;
