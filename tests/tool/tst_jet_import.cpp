@@ -331,6 +331,12 @@ void JetImportTest::convertKeepsTheOriginal()
     const QByteArray original = bytesOf(file);
     // A name already taken is never replaced.
     writeFile(dir.filePath("Dictionar.original-jet4.mdb"), "altceva");
+    // Asked first, as the program asks before it converts: the name, and nothing changed.
+    const Run named = tool(dir.path(), {"convert", "--original-name", "Dictionar.mdb"});
+    QCOMPARE(named.code, 0);
+    QCOMPARE(named.out.trimmed(), QStringLiteral("Dictionar.original-jet4-2.mdb"));
+    QCOMPARE(bytesOf(file), original);
+    QCOMPARE(entries(dir.path()), QStringList({"Dictionar.mdb", "Dictionar.original-jet4.mdb"}));
 
     const Run r = tool(dir.path(), {"convert", "Dictionar.mdb"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
