@@ -168,24 +168,16 @@ void JetOutputParser::line(const char* b, const char* e)
         columnsLeft_ = smallNumber(parts[2].first, parts[2].second);
         if (columnsLeft_ > 4096)
             throw JetProtocolError("too many columns");
-        if (columnsLeft_ == 0) {
-            columnsLeft_ = -1;
-            inRows_ = true;
-            if (onTable)
-                onTable(table_);
-        }
+        if (columnsLeft_ == 0)
+            columnsDone();
         return;
     case 'C':
         if (bare || parts.size() != 2 || columnsLeft_ <= 0)
             throw JetProtocolError("a column record out of place");
         table_.columns.push_back({QString::fromUtf8(parts[0].first, parts[0].second - parts[0].first),
                                   smallNumber(parts[1].first, parts[1].second)});
-        if (--columnsLeft_ == 0) {
-            columnsLeft_ = -1;
-            inRows_ = true;
-            if (onTable)
-                onTable(table_);
-        }
+        if (--columnsLeft_ == 0)
+            columnsDone();
         return;
     case 'R':
         if (!inRows_)
@@ -233,6 +225,14 @@ void JetOutputParser::line(const char* b, const char* e)
         return;
     default: throw JetProtocolError("an unknown record");
     }
+}
+
+void JetOutputParser::columnsDone()
+{
+    columnsLeft_ = -1;
+    inRows_ = true;
+    if (onTable)
+        onTable(table_);
 }
 
 QString JetOutputParser::finish()

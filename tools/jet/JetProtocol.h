@@ -74,6 +74,7 @@ public:
 
 private:
     void line(const char* begin, const char* end);
+    void columnsDone();  // the table's columns are all in: its rows follow
     QByteArray pending_;
     JetTableInfo table_;
     int columnsLeft_ = -1;  // -1: no table open
