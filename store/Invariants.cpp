@@ -2,6 +2,8 @@
 
 #include "store/Schema.h"
 
+#include "platform/engine/TextRules.h"
+
 namespace tarvix::store {
 
 namespace {
@@ -27,12 +29,26 @@ std::optional<BrokenRule> keysBeyond32Bits(Database& db, const TextTable& t)
     return std::nullopt;
 }
 
+// The first row whose text breaks the rule: its key, its text and the fault.
+std::vector<std::vector<Variant>> firstTextFault(Database& db, const TextTable& t)
+{
+    if (!db.OnServer())
+        return db.QueryRows(QStringLiteral("SELECT %1, %2, f FROM (SELECT %1, %2, tarvix_text_fault(%2, %2_Fold) "
+                                           "AS f FROM %3) WHERE f <> 0 LIMIT 1")
+                                .arg(name(t.key), name(t.text), name(t.table)));
+    // A server keeps its texts UTF-8 but cannot compute the fold: the rows come here to be checked.
+    for (const auto& r :
+         db.QueryRows(QStringLiteral("SELECT %1, %2, %2_Fold FROM %3").arg(name(t.key), name(t.text), name(t.table)))) {
+        const int fault = detail::TextFaultOf(r.at(1).ToText().toUtf8(), r.at(2).ToText().toUtf8());
+        if (fault != detail::TextSound)
+            return {{r[0], r[1], Variant(static_cast<std::int64_t>(fault))}};
+    }
+    return {};
+}
+
 std::optional<BrokenRule> textsOutOfRule(Database& db, const TextTable& t)
 {
-    const auto rows =
-        db.QueryRows(QStringLiteral("SELECT %1, %2, f FROM (SELECT %1, %2, tarvix_text_fault(%2, %2_Fold) "
-                                    "AS f FROM %3) WHERE f <> 0 LIMIT 1")
-                         .arg(name(t.key), name(t.text), name(t.table)));
+    const auto rows = firstTextFault(db, t);
     if (rows.empty())
         return std::nullopt;
     const auto& r = rows.front();
@@ -50,9 +66,10 @@ std::optional<BrokenRule> textsOutOfRule(Database& db, const TextTable& t)
 // unseen by every window: check finds those. Both ends come from indexes.
 std::optional<BrokenRule> linksBeyond(Database& db, const TextTable& t)
 {
-    const auto rows = db.QueryRows(QStringLiteral("SELECT l FROM (SELECT (SELECT max(%1) FROM %2) AS l, (SELECT "
-                                                  "max(%1) FROM %3) AS t) WHERE l IS NOT NULL AND (t IS NULL OR l > t)")
-                                       .arg(name(t.key), QString::fromLatin1(kLinks), name(t.table)));
+    const auto rows =
+        db.QueryRows(QStringLiteral("SELECT l FROM (SELECT (SELECT max(%1) FROM %2) AS l, (SELECT "
+                                    "max(%1) FROM %3) AS t) AS ends WHERE l IS NOT NULL AND (t IS NULL OR l > t)")
+                         .arg(name(t.key), QString::fromLatin1(kLinks), name(t.table)));
     if (rows.empty())
         return std::nullopt;
     const Variant& linked = rows[0][0];
