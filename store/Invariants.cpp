@@ -36,13 +36,9 @@ std::vector<std::vector<Variant>> firstTextFault(Database& db, const TextTable& 
         return db.QueryRows(QStringLiteral("SELECT %1, %2, f FROM (SELECT %1, %2, tarvix_text_fault(%2, %2_Fold) "
                                            "AS f FROM %3) WHERE f <> 0 LIMIT 1")
                                 .arg(name(t.key), name(t.text), name(t.table)));
-    // A server keeps its texts UTF-8 but cannot compute the fold: the rows come here to be checked.
-    for (const auto& r :
-         db.QueryRows(QStringLiteral("SELECT %1, %2, %2_Fold FROM %3").arg(name(t.key), name(t.text), name(t.table)))) {
-        const int fault = detail::TextFaultOf(r.at(1).ToText().toUtf8(), r.at(2).ToText().toUtf8());
-        if (fault != detail::TextSound)
-            return {{r[0], r[1], Variant(static_cast<std::int64_t>(fault))}};
-    }
+    for (const auto& r : TextsWithFaults(db, t))
+        if (r[3].ToInt64() != detail::TextSound)
+            return {{r[0], r[1], r[3]}};
     return {};
 }
 
@@ -92,6 +88,18 @@ std::optional<BrokenRule> FirstBrokenRule(Database& db)
         if (auto b = linksBeyond(db, *t))
             return b;
     return std::nullopt;
+}
+
+std::vector<std::vector<Variant>> TextsWithFaults(Database& db, const TextTable& t)
+{
+    if (!db.OnServer())
+        return db.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold, tarvix_text_fault(%3, %3_Fold) FROM %1 ORDER BY %2")
+                                .arg(name(t.table), name(t.key), name(t.text)));
+    auto rows = db.QueryRows(
+        QStringLiteral("SELECT %2, %3, %3_Fold, 0 FROM %1 ORDER BY %2").arg(name(t.table), name(t.key), name(t.text)));
+    for (auto& r : rows)
+        r[3] = Variant(static_cast<std::int64_t>(detail::TextFaultOf(r[1].ToText().toUtf8(), r[2].ToText().toUtf8())));
+    return rows;
 }
 
 std::vector<OrphanLink> LinksWithoutTheirRows(Database& db)

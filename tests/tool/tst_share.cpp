@@ -23,6 +23,7 @@ private slots:
     void copyBothWaysGivesIdenticalRows();
     void linkWantsAStoreOnTheServer();
     void commandsWorkOnALink();
+    void checkAndRepairOnALink();
 
 private:
     PgCluster* cluster_ = nullptr;
@@ -183,6 +184,29 @@ void ShareTest::commandsWorkOnALink()
     const Run r = tool(other.folder(), {"import", "Dictionar.mdb", s.folder() + "/csv"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(contentOf(other.file()), contentOf(s.folder() + "/Dictionar.local.mdb"));
+}
+
+// Texts another program wrote on the server: check names them, --repair writes them as the store would.
+void ShareTest::checkAndRepairOnALink()
+{
+    TempStore s;
+    const std::int32_t word = s.addWord("UNU");
+    s.link(word, s.addChapter("CAPITOL"));
+    s.addWord("DOI");
+    const QString db = cluster_->freshDatabase();
+    QCOMPARE(tool(s.folder(), {"share", "Dictionar.mdb", cluster_->uri(db)}).code, 0);
+    QVERIFY(cluster_->sql(db, "UPDATE tblDictionar SET Cuvant = ' trei ', Cuvant_Fold = 'x' WHERE Cuvant = 'DOI'"));
+    Run r = tool(s.folder(), {"check", "Dictionar.mdb"});
+    QVERIFY2(r.code == 4, qPrintable(r.out + r.err));
+    QVERIFY2(r.err.contains("Cuvant_Fold este „x”"), qPrintable(r.err));
+    r = tool(s.folder(), {"check", "--repair", "Dictionar.mdb"});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    QVERIFY2(r.out.contains("este acum „TREI”"), qPrintable(r.out));
+    QCOMPARE(cluster_->value(db, "SELECT Cuvant || '|' || Cuvant_Fold FROM tblDictionar WHERE ID_Cuvant > 1"),
+             QString("TREI|TREI"));
+    QCOMPARE(cluster_->value(db, "SELECT count(*) FROM tblLegatura"), QString("1"));
+    r = tool(s.folder(), {"check", "--repair", "Dictionar.mdb"});
+    QVERIFY2(r.code == 0 && r.out.contains("Nu a fost nimic de reparat."), qPrintable(r.out + r.err));
 }
 
 QTEST_GUILESS_MAIN(ShareTest)

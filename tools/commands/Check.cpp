@@ -6,7 +6,6 @@
 #include "tools/commands/Commands.h"
 #include "tools/commands/Repair.h"
 
-#include "platform/engine/TextRules.h"
 #include "platform/text/TextFunctions.h"
 #include "store/IncomingText.h"
 #include "store/Invariants.h"
@@ -143,15 +142,7 @@ public:
     void texts(const store::TextTable& t)
     {
         const QString key = latin(t.key), field = latin(t.text), what = QString::fromUtf8(t.what);
-        const QString sql = db_.OnServer() ? QStringLiteral("SELECT %2, %3, %3_Fold, 0 FROM %1 ORDER BY %2")
-                                           : QStringLiteral("SELECT %2, %3, %3_Fold, tarvix_text_fault(%3, %3_Fold) "
-                                                            "FROM %1 ORDER BY %2");
-        auto rows = db_.QueryRows(sql.arg(latin(t.table), key, field));
-        // A server cannot compute the fold: the rule runs here.
-        if (db_.OnServer())
-            for (auto& r : rows)
-                r[3] = Variant(
-                    static_cast<std::int64_t>(detail::TextFaultOf(r[1].ToText().toUtf8(), r[2].ToText().toUtf8())));
+        const auto rows = store::TextsWithFaults(db_, t);
         if (rows.size() > static_cast<std::size_t>(store::kMaxRows))
             problems << QStringLiteral("tabela „%1” are %2; lista ferestrei ei arată cel mult %3.")
                             .arg(latin(t.table), Counted(static_cast<long long>(rows.size()), "rând", "rânduri"))
