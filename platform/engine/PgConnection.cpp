@@ -50,6 +50,8 @@ PgConnection::PgConnection(const QString& linkPath, const QString& uri, bool rea
     path = linkPath;
     connect(uri);
     exec("SET client_min_messages = warning");
+    // A row another computer holds is waited for as long as a file's lock, then reported as busy.
+    exec(QByteArray("SET lock_timeout = " + QByteArray::number(DBEngine::BusyTimeoutMs)).constData());
     if (readOnly)
         exec("SET default_transaction_read_only = on");
 }
