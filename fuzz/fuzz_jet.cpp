@@ -1,6 +1,7 @@
 // What stands between a Jet file and the importer: the first page's checks,
-// and the parser of the reader child's output fed in pieces of any size.
-// Neither may crash or read out of bounds, whatever the bytes, and an escaped
+// the parser of the reader child's output fed in pieces of any size, and the
+// line that tells the reader which tables to read.
+// None may crash or read out of bounds, whatever the bytes, and an escaped
 // field always parses back to itself.
 #include "tools/jet/JetFile.h"
 #include "tools/jet/JetProtocol.h"
@@ -25,6 +26,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (h.ok() && (h.pageSize != 2048 && h.pageSize != 4096))
             std::abort();
         return 0;
+    }
+    // The same bytes as a request line: whatever names it gives, they go back and forth unchanged.
+    try {
+        const std::vector<QByteArray> names = ParseJetRequestLine(bytes + 2, size - 2);
+        QStringList asked;
+        for (const QByteArray& n : names)
+            asked << QString::fromUtf8(n);
+        const QByteArray line = JetRequestLine(asked);
+        const std::vector<QByteArray> again = ParseJetRequestLine(line.constData(), std::size_t(line.size() - 1));
+        for (std::size_t i = 0; i < again.size(); ++i)
+            if (i >= names.size() || QString::fromUtf8(again[i]) != asked[qsizetype(i)])
+                std::abort();
+        if (again.size() != names.size())
+            std::abort();
+    } catch (const JetProtocolError&) {
     }
     JetOutputParser parser;
     long long rows = 0;

@@ -71,6 +71,9 @@ QString toolMessage(const QByteArray& bytes)
     return text.left(cut).trimmed() + QStringLiteral(" …");
 }
 
+// Naming the original takes tarvix-db a moment; one that takes longer is asked nothing more.
+constexpr int kNameWaitMs = 5000;
+
 // tarvix-db's status for a Jet file whose password was not given, or not matched.
 constexpr int kPasswordNeeded = 6;
 
@@ -128,6 +131,22 @@ ToolOutcome runConvert(const QString& tool, const QFileInfo& info, const std::op
     outcome.out = process.readAllStandardOutput();
     outcome.err = process.readAllStandardError();
     return outcome;
+}
+
+// The name tarvix-db will keep the original under, for the question; empty when it cannot say.
+QString originalName(const QString& tool, const QFileInfo& info)
+{
+    if (tool.isEmpty())
+        return {};
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setWorkingDirectory(info.absolutePath());
+    process.start(tool, {QStringLiteral("convert"), QStringLiteral("--original-name"), info.absoluteFilePath()});
+    if (!process.waitForFinished(kNameWaitMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return {};
+    const QString name = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return name.contains(QLatin1Char('\n')) ? QString() : name;
 }
 
 // The password question; nothing when the user cancels it.
@@ -188,11 +207,13 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
     const QFileInfo info(path);
     const QString name = info.fileName();
     const QString folder = QDir::toNativeSeparators(info.absolutePath());
+    const QString tool = FindTarvixDb();
+    const QString kept = originalName(tool, info);
     const QString question =
         QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai veche, nu una Tarvix.\n\n"
                        "Doriți să aduceți datele lui într-o bază de date Tarvix nouă, cu același nume? Originalul se "
-                       "păstrează neschimbat în același dosar, sub alt nume.")
-            .arg(name, folder);
+                       "păstrează neschimbat în același dosar, %3.")
+            .arg(name, folder, kept.isEmpty() ? QStringLiteral("sub alt nume") : QStringLiteral("ca „%1”").arg(kept));
     if (MsgBox(question, vbYesNo + vbQuestion, QStringLiteral("Tarvix")) != vbYes)
         return false;
 
@@ -206,7 +227,6 @@ bool ConvertJetDictionary(const QString& path, const std::function<void(bool wai
         return EngineError(err::NotAStore, text + QStringLiteral("\n\n") + reason);
     };
 
-    const QString tool = FindTarvixDb();
     if (tool.isEmpty())
         throw failure(
             QStringLiteral("Programul tarvix-db, care face această transformare, nu se găsește nici lângă Tarvix "

@@ -90,44 +90,36 @@ State apply(State s, const Op& op, std::int64_t id, QString* problem)
     return s;
 }
 
-int check(const QString& file, const QString& statePath, const QString& logPath)
+// What the store says of itself: integrity, foreign keys, orphans, fold keys. Empty when sound.
+QString soundnessProblem(Database& db)
 {
-    auto fail = [](const QString& why) {
-        std::fprintf(stderr, "CHECK FAILED: %s\n", why.toUtf8().constData());
-        return 1;
-    };
-    std::unique_ptr<Database> db;
-    try {
-        // The check's own queries below say what is broken; opening asks only for the schema.
-        db = store::Open(file, store::Access::ForRepair);
-    } catch (const EngineError& e) {
-        return fail(QStringLiteral("the store does not open: %1 %2").arg(e.Number()).arg(e.Text()));
-    }
-    const QString integrity = db->QueryValue(QStringLiteral("PRAGMA integrity_check")).ToText();
+    const QString integrity = db.QueryValue(QStringLiteral("PRAGMA integrity_check")).ToText();
     if (integrity != QLatin1String("ok"))
-        return fail(QStringLiteral("integrity_check: ") + integrity);
-    if (!db->QueryRows(QStringLiteral("PRAGMA foreign_key_check")).empty())
-        return fail(QStringLiteral("foreign_key_check reports rows"));
-    const auto orphans = store::LinksWithoutTheirRows(*db).size();
+        return QStringLiteral("integrity_check: ") + integrity;
+    if (!db.QueryRows(QStringLiteral("PRAGMA foreign_key_check")).empty())
+        return QStringLiteral("foreign_key_check reports rows");
+    const auto orphans = store::LinksWithoutTheirRows(db).size();
     if (orphans != 0)
-        return fail(QStringLiteral("%1 links lack their word or chapter").arg(orphans));
+        return QStringLiteral("%1 links lack their word or chapter").arg(orphans);
     for (const char* q :
          {"SELECT Cuvant, Cuvant_Fold FROM tblDictionar", "SELECT Capitol, Capitol_Fold FROM tblCapitol"})
-        for (const auto& r : db->QueryRows(QString::fromLatin1(q)))
+        for (const auto& r : db.QueryRows(QString::fromLatin1(q)))
             if (FoldKey(r[0].ToText()) != r[1].ToText())
-                return fail(QStringLiteral("fold key out of step for ") + hex(r[0].ToText()));
+                return QStringLiteral("fold key out of step for ") + hex(r[0].ToText());
+    return {};
+}
 
-    QFile sf(statePath), lf(logPath);
-    if (!sf.open(QIODevice::ReadOnly) || !lf.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read the state or the log"));
-    State expected = parseState(QString::fromUtf8(sf.readAll()));
-    sf.close();
+// The runner's log: one change per "B" line, its outcome on the next "OK"/"NO" line.
+std::vector<Op> readLog(const QByteArray& log, QString* problem)
+{
     std::vector<Op> ops;
-    for (const QString& line : QString::fromUtf8(lf.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString& line : QString::fromUtf8(log).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         QStringList f = line.split(QLatin1Char(' '));
         if (f[0] == QLatin1String("B")) {
-            if (!ops.empty() && ops.back().result.isEmpty())
-                return fail(QStringLiteral("a change began before the last one ended"));
+            if (!ops.empty() && ops.back().result.isEmpty()) {
+                *problem = QStringLiteral("a change began before the last one ended");
+                return {};
+            }
             ops.push_back({f.mid(2), {}, {}});
         } else if ((f[0] == QLatin1String("OK") || f[0] == QLatin1String("NO")) && !ops.empty()) {
             ops.back().result = f[0];
@@ -135,7 +127,12 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
         }
         // A last line cut by the kill is no report at all.
     }
-    const State actual = readState(*db);
+    return ops;
+}
+
+// Replays the logged changes over the last state and compares with the store. Empty when they agree.
+QString replayProblem(State expected, const std::vector<Op>& ops, const State& actual)
+{
     long committed = 0;
     QString problem;
     for (std::size_t i = 0; i < ops.size(); ++i) {
@@ -143,7 +140,7 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
         if (!op.result.isEmpty()) {
             expected = apply(expected, op, op.id.toLongLong(), &problem);
             if (!problem.isEmpty())
-                return fail(QStringLiteral("change %1: %2").arg(i).arg(problem));
+                return QStringLiteral("change %1: %2").arg(i).arg(problem);
             committed += op.result == QLatin1String("OK");
             continue;
         }
@@ -158,19 +155,47 @@ int check(const QString& file, const QString& statePath, const QString& logPath)
         in.result = QStringLiteral("?");
         const State after = apply(expected, in, id, &problem);
         const bool wasIn = actual == after && !(after == expected);
-        if (actual == expected || actual == after) {
-            std::printf("committed %ld inflight %s\n", committed, wasIn ? "in" : "out");
-        } else {
-            return fail(QStringLiteral("the store matches neither before nor after the change in flight (%1)")
-                            .arg(op.fields.join(QLatin1Char(' '))));
-        }
+        if (!(actual == expected || actual == after))
+            return QStringLiteral("the store matches neither before nor after the change in flight (%1)")
+                .arg(op.fields.join(QLatin1Char(' ')));
+        std::printf("committed %ld inflight %s\n", committed, wasIn ? "in" : "out");
         expected = actual;
     }
     if (ops.empty() || !ops.back().result.isEmpty()) {
         if (!(actual == expected))
-            return fail(QStringLiteral("the store differs from the committed changes"));
+            return QStringLiteral("the store differs from the committed changes");
         std::printf("committed %ld inflight none\n", committed);
     }
+    return {};
+}
+
+int check(const QString& file, const QString& statePath, const QString& logPath)
+{
+    auto fail = [](const QString& why) {
+        std::fprintf(stderr, "CHECK FAILED: %s\n", why.toUtf8().constData());
+        return 1;
+    };
+    std::unique_ptr<Database> db;
+    try {
+        // The check's own queries below say what is broken; opening asks only for the schema.
+        db = store::Open(file, store::Access::ForRepair);
+    } catch (const EngineError& e) {
+        return fail(QStringLiteral("the store does not open: %1 %2").arg(e.Number()).arg(e.Text()));
+    }
+    if (const QString why = soundnessProblem(*db); !why.isEmpty())
+        return fail(why);
+    QFile sf(statePath), lf(logPath);
+    if (!sf.open(QIODevice::ReadOnly) || !lf.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read the state or the log"));
+    const State expected = parseState(QString::fromUtf8(sf.readAll()));
+    sf.close();
+    QString problem;
+    const std::vector<Op> ops = readLog(lf.readAll(), &problem);
+    if (!problem.isEmpty())
+        return fail(problem);
+    const State actual = readState(*db);
+    if (const QString why = replayProblem(expected, ops, actual); !why.isEmpty())
+        return fail(why);
     if (!sf.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(QStringLiteral("cannot rewrite the state"));
     sf.write(dumpState(actual).toUtf8());

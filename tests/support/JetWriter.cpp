@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -17,7 +18,7 @@ namespace {
 
 using Bytes = std::string;
 
-enum ColumnType : std::uint8_t { Integer = 0x03, LongInt = 0x04, TextType = 0x0A, Ole = 0x0B };
+enum ColumnType : std::uint8_t { Integer = 0x03, LongInt = 0x04, TextType = 0x0A, Ole = 0x0B, MemoType = 0x0C };
 
 struct Format {
     int version;
@@ -250,6 +251,10 @@ Column MakeColumn(const QString& name, ColumnType type, int maxChars, const Form
         c.size = f.version == 3 ? maxChars : 2 * maxChars;
         break;
     case Ole: c.size = 0; break;
+    case MemoType:
+        c.maxChars = 65535;
+        c.size = 0;
+        break;
     }
     return c;
 }
@@ -288,6 +293,8 @@ private:
     void encodeText(Bytes& out, const QString& text, const Column& c);
     void encodeRow(Bytes& out, const Table& t, const JetRow& row);
     void writeData(Table& t);
+    void writeLongValues(const Table& t);
+    std::uint32_t longValuePage(const Bytes& row);
     void placeRow(Table& t, const Bytes& row, unsigned flags);
     void finishPage(const Table& t);
     void writeUsageMap(Table& t);
@@ -313,6 +320,14 @@ private:
     std::uint32_t current_ = 0;
     std::vector<std::uint16_t> offsets_;
     int rowEnd_ = 0;
+
+    // Where each memo kept on pages of long values begins: its row's first field, its bytes, the first page.
+    struct LongValue {
+        std::uint32_t length;
+        std::uint32_t first;  // (page << 8) | row
+        bool chained;
+    };
+    std::map<std::pair<const JetRow*, int>, LongValue> longValues_;
 };
 
 void Writer::encodeText(Bytes& out, const QString& text, const Column& c)
@@ -361,9 +376,22 @@ void Writer::encodeRow(Bytes& out, const Table& t, const JetRow& row)
         const JetValue& v = row.values[std::size_t(c.number)];
         if (!v)
             continue;
-        if (c.type != TextType || !std::holds_alternative<QString>(*v))
+        if ((c.type != TextType && c.type != MemoType) || !std::holds_alternative<QString>(*v))
             throw std::invalid_argument("column " + c.name.toStdString() + " takes texts");
-        encodeText(out, std::get<QString>(*v), c);
+        if (c.type == TextType) {
+            encodeText(out, std::get<QString>(*v), c);
+        } else if (const auto lv = longValues_.find({&row, c.number}); lv != longValues_.end()) {
+            Add32(out, lv->second.length | (lv->second.chained ? 0 : 0x40000000u));
+            Add32(out, lv->second.first);
+            Add32(out, 0);
+        } else {
+            Bytes text;
+            encodeText(text, std::get<QString>(*v), c);
+            Add32(out, std::uint32_t(text.size()) | 0x80000000u);
+            Add32(out, 0);
+            Add32(out, 0);
+            out += text;
+        }
     }
     const int eod = int(out.size());
     const int maskBytes = (columns + 7) / 8;
@@ -444,8 +472,53 @@ void Writer::placeRow(Table& t, const Bytes& row, unsigned flags)
     offsets_.push_back(std::uint16_t(unsigned(rowEnd_) | flags));
 }
 
+// A page of long values holding one row; returns (page << 8) | 0.
+std::uint32_t Writer::longValuePage(const Bytes& row)
+{
+    const std::uint32_t number = newPage();
+    char* p = page(number);
+    p[0] = 0x01;
+    p[1] = 0x01;
+    const int start = f_.pageSize - int(row.size());
+    Put16(p + 2, unsigned(start - f_.dataHeader - 2));
+    std::memcpy(p + 4, "LVAL", 4);
+    Put16(p + f_.rowCountAt, 1);
+    Put16(p + f_.rowCountAt + 2, unsigned(start));
+    std::memcpy(p + start, row.data(), row.size());
+    return number << 8;
+}
+
+// Memos kept off their rows, before the table's data pages: a piece a page, each naming the next.
+void Writer::writeLongValues(const Table& t)
+{
+    const std::size_t piece = std::size_t(options_.memoPageBytes);
+    if (piece == 0)
+        return;
+    for (const JetRow& r : *t.rows)
+        for (const Column& c : t.columns) {
+            const JetValue& v = r.values[std::size_t(c.number)];
+            if (c.type != MemoType || !v || !std::holds_alternative<QString>(*v))
+                continue;
+            Bytes text;
+            encodeText(text, std::get<QString>(*v), c);
+            const bool chained = text.size() > piece;
+            // The last piece first, so each earlier one knows where the next is.
+            std::uint32_t next = 0;
+            const std::size_t pieces = std::max<std::size_t>(1, (text.size() + piece - 1) / piece);
+            for (std::size_t k = pieces; k-- > 0;) {
+                Bytes row;
+                if (chained)
+                    Add32(row, next);
+                row += text.substr(k * piece, piece);
+                next = longValuePage(row);
+            }
+            longValues_[{&r, c.number}] = {std::uint32_t(text.size()), next, chained};
+        }
+}
+
 void Writer::writeData(Table& t)
 {
+    writeLongValues(t);
     Bytes row;
     row.reserve(std::size_t(f_.pageSize));
     t.firstDataPage = 0;
@@ -581,7 +654,7 @@ void Writer::writeTdef(const Table& t)
     Add32(d, t.freeRow);
     const unsigned columnPage = unsigned(options_.columnCodePage ? options_.columnCodePage : options_.codePage);
     for (const Column& c : t.columns) {
-        const bool text = c.type == TextType;
+        const bool text = c.type == TextType || c.type == MemoType;
         const unsigned flags = (c.fixed ? 0x01 : 0x00) | 0x02;
         Add8(d, c.type);
         if (jet4) {
@@ -698,7 +771,11 @@ QByteArray Writer::write(const std::vector<JetTable>& given)
         Table t;
         t.name = g.name;
         for (const JetColumn& c : g.columns)
-            t.columns.push_back(MakeColumn(c.name, c.kind == JetColumn::Long ? LongInt : TextType, c.maxChars, f_));
+            t.columns.push_back(MakeColumn(c.name,
+                                           c.kind == JetColumn::Long   ? LongInt
+                                           : c.kind == JetColumn::Memo ? MemoType
+                                                                       : TextType,
+                                           c.maxChars, f_));
         t.rows = &g.rows;
         tables.push_back(std::move(t));
     }

@@ -1,4 +1,4 @@
-// Access 97 (Jet 3) and 2000-2003 (Jet 4) files for the importer's tests and benchmark; no indexes, no memos.
+// Access 97 (Jet 3) and 2000-2003 (Jet 4) files for the importer's tests and benchmark; no indexes.
 #pragma once
 
 #include <QByteArray>
@@ -13,7 +13,7 @@ namespace tarvix::test {
 
 struct JetColumn {
     QString name;
-    enum Kind { Long, Text } kind;
+    enum Kind { Long, Text, Memo } kind;
     int maxChars = 255;  // Text only: 1..255
 };
 
@@ -44,6 +44,9 @@ struct JetOptions {
     int textCodePage = 0;       // Jet 3: if non-zero, texts are encoded with it instead (bytes the header misnames)
     bool compressText = false;  // Jet 4: write texts with Unicode compression (0xFF 0xFE ...) where possible
     bool forceReferenceMaps = false;  // reference usage maps (0x05 pages) even for tables an inline map would cover
+    // Memo: 0 keeps each memo in its row; else on pages of long values, at most this many bytes a page, in a
+    // chain of pages when it takes more than one.
+    int memoPageBytes = 0;
     QString password;  // the database password, as Access 97 (20 bytes) or 2000-2003 (20 letters) keeps it
 };
 

@@ -100,4 +100,19 @@ QStringList TempStore::column(const QString& sql)
     return Column(other(), sql);
 }
 
+void TempStore::fillLarge()
+{
+    other().ExecuteScript(QStringLiteral(
+        "PRAGMA foreign_keys = OFF; BEGIN;"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
+        "INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) "
+        "SELECT i, printf('ȘTIINȚĂ %05d', (i * 7919) % 32767), printf('știință %05d', (i * 7919) % 32767) FROM n;"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
+        "INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) "
+        "SELECT i, printf('CAPITOLUL %05d: ÎNVĂȚARE', 32767 - i), printf('capitolul %05d: învățare', 32767 - i) FROM n;"
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
+        "INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) SELECT i % 32767 + 1, ((i % 32767) * 31 + i / 32767) % 32767 + 1 FROM n;"
+        "COMMIT;"));
+}
+
 }  // namespace tarvix::test

@@ -49,6 +49,8 @@ public:
     // Chapter titles linked to a word's key, sorted by key order of the link rows.
     QStringList chaptersOf(std::int32_t word);
     QStringList column(const QString& sql);
+    // 32,767 words, 32,767 chapters and 1,000,000 links (30 or 31 a word), written in one script.
+    void fillLarge();
 
 private:
     QTemporaryDir dir_;

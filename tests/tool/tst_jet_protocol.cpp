@@ -12,6 +12,8 @@ class JetProtocolTest : public QObject {
 private slots:
     void counts_data();
     void counts();
+    void requestNames_data();
+    void requestNames();
 };
 
 void JetProtocolTest::counts_data()
@@ -29,6 +31,12 @@ void JetProtocolTest::counts_data()
     QTest::newRow("a type that wraps to Text")
         << QByteArray("T\tt\t2\t1\nC\tc\t4294967306\nR\t7\nR\t\\N\nE\t2\t2\nZ\n") << false;
     QTest::newRow("a letter in the end's count") << QByteArray("T\tt\t0\t0\nE\t0\t0x\n") << false;
+    QTest::newRow("listed, waiting, then read")
+        << QByteArray("T\tt\t2\t1\nC\tc\t4\nE\t0\t0\nK\tl\tb.mdb\nW\nT\tt\t2\t1\nC\tc\t4\nR\t7\nR\t\\N\nE\t2\t2\nZ\n")
+        << true;
+    QTest::newRow("waiting inside a table") << QByteArray("T\tt\t2\t1\nC\tc\t4\nW\n") << false;
+    QTest::newRow("waiting twice") << QByteArray("W\nW\n") << false;
+    QTest::newRow("waiting with a field") << QByteArray("W\tx\n") << false;
 }
 
 void JetProtocolTest::counts()
@@ -46,6 +54,28 @@ void JetProtocolTest::counts()
     } catch (const JetProtocolError&) {
         QVERIFY(!taken);
     }
+}
+
+void JetProtocolTest::requestNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("plain") << QStringList{"tblDictionar", "ID_Cuvant", "Cuvant"};
+    QTest::newRow("Romanian, with blanks") << QStringList{"Legături", "Termen cod", "Capitol"};
+    QTest::newRow("tabs, backslashes, a line break") << QStringList{"a\tb", "c\\d", "e\nf", "\\N"};
+}
+
+void JetProtocolTest::requestNames()
+{
+    // What the parent asks for reaches the reader name for name, whatever the names hold.
+    QFETCH(QStringList, names);
+    const QByteArray line = JetRequestLine(names);
+    QVERIFY(line.endsWith('\n'));
+    QCOMPARE(line.count('\n'), 1);
+    const std::vector<QByteArray> back = ParseJetRequestLine(line.constData(), std::size_t(line.size() - 1));
+    QStringList got;
+    for (const QByteArray& b : back)
+        got << QString::fromUtf8(b);
+    QCOMPARE(got, names);
 }
 
 QTEST_GUILESS_MAIN(JetProtocolTest)

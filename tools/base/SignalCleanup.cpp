@@ -88,6 +88,18 @@ void SignalCleanup::release()
     slot_ = -1;
 }
 
+bool SignalCleanup::Pending()
+{
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (::sigpending(&pending) != 0)
+        return false;
+    for (const int s : kSignals)
+        if (sigismember(&pending, s) == 1)
+            return true;
+    return false;
+}
+
 SignalCleanup::Hold::Hold()
 {
     const sigset_t set = handled();

@@ -1,6 +1,7 @@
 // Files a command is making, removed when SIGINT, SIGTERM or SIGHUP ends the
 // command first: an interrupted create, sample, import-mdb or convert leaves
-// nothing behind and ends with the signal's status.
+// nothing behind and ends with the signal's status. A command that changes a
+// store in place (import) holds the signals while it does and rolls back first.
 #pragma once
 
 #include <QString>
@@ -21,6 +22,9 @@ public:
     SignalCleanup& operator=(const SignalCleanup&) = delete;
     // The file is now wanted: a later signal leaves it.
     void release();
+
+    // Whether one of the signals came while held, and waits.
+    static bool Pending();
 
     // The signals wait while it lives, so that a file moved into place and its release happen together.
     class Hold {

@@ -20,19 +20,9 @@ int RunLink(const QString& file, const QString& uri);
 // A store copied into a new file or an empty server database; from and to are files, links or URIs.
 int RunCopy(const QString& from, const QString& to);
 
-// The file names export writes and import reads.
-inline constexpr const char* kWordsCsv = "cuvinte.csv";
-inline constexpr const char* kChaptersCsv = "capitole.csv";
-inline constexpr const char* kLinksCsv = "legaturi.csv";
-
 inline QString folderName(const QString& dir)
 {
     return QDir::toNativeSeparators(dir);
-}
-
-inline QString fileIn(const QString& dir, const char* name)
-{
-    return QDir(dir).filePath(QLatin1String(name));
 }
 
 }  // namespace tarvix::tool

@@ -72,6 +72,21 @@ int RunConvert(const QString& file, const std::optional<QString>& password)
     }
 }
 
+// Only the name the original would be kept under: the program names it in its question before converting.
+int PrintOriginalName(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.isFile())
+        throw Failure{exitcode::FileProblem,
+                      QStringLiteral("Fișierul „%1” nu există în dosarul „%2”.").arg(info.fileName(), FolderOf(info))};
+    const JetHeader header = InspectJetFile(info.filePath());
+    if (!header.ok())
+        throw Failure{exitcode::FileProblem, QStringLiteral("Fișierul „%1” %2").arg(info.fileName(), header.problem)};
+    const QFileInfo real = info.isSymLink() ? QFileInfo(info.canonicalFilePath()) : info;
+    PrintOut(FreeOriginalName(real, header));
+    return exitcode::Ok;
+}
+
 }  // namespace
 
 Command ConvertCommand()
@@ -84,8 +99,15 @@ Command ConvertCommand()
              QStringLiteral("păstrează alături, cu „.original-jet3” (sau jet4, ace)"),
              QStringLiteral("în nume. Un FIȘIER care este deja o bază de date"),
              QStringLiteral("Tarvix rămâne neatins.")},
-            {JetPasswordOption()},
+            {JetPasswordOption(),
+             {QStringLiteral("original-name"),
+              {},
+              {},
+              {QStringLiteral("doar afișează numele sub care s-ar păstra originalul,"),
+               QStringLiteral("fără să schimbe nimic.")}}},
             [](const Invocation& in) {
+                if (in.has(QStringLiteral("original-name")))
+                    return PrintOriginalName(in.positional[0]);
                 std::optional<QString> password;
                 if (in.has(QStringLiteral("password")))
                     password = ReadJetPassword(in.value(QStringLiteral("password")));

@@ -1,4 +1,5 @@
 // import: the three CSV files export writes, added to a store all or nothing.
+#include "tools/base/SignalCleanup.h"
 #include "tools/base/StoreTool.h"
 #include "tools/commands/Command.h"
 #include "tools/commands/Commands.h"
@@ -16,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -185,19 +187,16 @@ QHash<QString, QString> foldedTexts(Database& db, const QString& sql)
     return out;
 }
 
-}  // namespace
-
-int RunImport(const QString& file, const QString& dir)
+// The three files, each a plain file of a dictionary's size; a missing one is named.
+std::array<CsvTable, 3> readCsvFiles(const QString& dir)
 {
-    std::unique_ptr<Database> db = OpenStore(file, Access::ForWriting);
-
     // As given: a relative name stays good in a folder whose name is not UTF-8.
     const QFileInfo dirInfo(dir);
     if (!dirInfo.isDir())
         throw Failure{exitcode::FileProblem, dirInfo.exists()
                                                  ? QStringLiteral("„%1” este un fișier, nu un dosar.").arg(dir)
                                                  : QStringLiteral("Dosarul „%1” nu există.").arg(folderName(dir))};
-    CsvTable tables[3];
+    std::array<CsvTable, 3> tables;
     QStringList missing;
     for (int i = 0; i < 3; ++i) {
         QFile f(fileIn(dir, kFileNames[i]));
@@ -231,57 +230,88 @@ int RunImport(const QString& file, const QString& dir)
                       QStringLiteral("În dosarul „%1” lipsește %2; importul are nevoie de toate trei "
                                      "(un fișier fără date are doar rândul de antet).")
                           .arg(folderName(dir), missing.join(QStringLiteral(", ")))};
+    return tables;
+}
 
+// Neither table may hold more rows than the windows list.
+void checkSizes(const Importer& im, long long storeWords, long long storeChapters, const QString& file)
+{
+    const std::tuple<const char*, long long, long long, const char*, const char*> sizes[] = {
+        {store::kWords.table, storeWords, im.content.words.size(), store::kWords.many, kWordsCsv},
+        {store::kChapters.table, storeChapters, im.content.chapters.size(), store::kChapters.many, kChaptersCsv},
+    };
+    for (const auto& [table, had, added, what, csv] : sizes)
+        if (had + added > kMaxRows)
+            throw Failure{exitcode::Refused,
+                          QStringLiteral("Importul a fost refuzat: tabela „%1” ar avea %2 de %3 (are %4, iar "
+                                         "%5 aduce %6), dar ferestrele programului pot lista cel mult %7. Baza "
+                                         "de date „%8” nu a fost schimbată.")
+                              .arg(QLatin1String(table))
+                              .arg(had + added)
+                              .arg(QLatin1String(what))
+                              .arg(had)
+                              .arg(QLatin1String(csv))
+                              .arg(added)
+                              .arg(kMaxRows)
+                              .arg(file)};
+}
+
+// A signal that came while the store was being changed: the change is rolled back first, and the signal,
+// held until then, ends the command once the store is as it was.
+void stopIfSignalled()
+{
+    if (SignalCleanup::Pending())
+        throw Failure{exitcode::EngineFailure, QStringLiteral("Importul a fost întrerupt.")};
+}
+
+// Checked against the store and added to it in one transaction, unless there is an issue.
+void importInto(Database& db, const std::array<CsvTable, 3>& tables, Importer& im, const QString& file)
+{
+    Transaction t(db);  // from here on no other copy can change what is checked against
+    const auto storeWords = foldedTexts(db, QStringLiteral("SELECT Cuvant FROM tblDictionar"));
+    const auto storeChapters = foldedTexts(db, QStringLiteral("SELECT Capitol FROM tblCapitol"));
+    QSet<QPair<QString, QString>> storeLinks;
+    for (const auto& r : db.QueryRows(QStringLiteral(
+             "SELECT d.Cuvant, c.Capitol FROM tblLegatura AS l JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
+             "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol")))
+        storeLinks.insert({FoldKey(r[0].ToText()), FoldKey(r[1].ToText())});
+
+    QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
+    QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
+    im.names(0, tables[0], QStringLiteral("Cuvant"), store::kWords.what, storeWords, im.content.words, knownWords);
+    im.names(1, tables[1], QStringLiteral("Capitol"), store::kChapters.what, storeChapters, im.content.chapters,
+             knownChapters);
+    stopIfSignalled();
+    im.links(tables[2], knownWords, knownChapters, storeLinks);
+    checkSizes(im, storeWords.size(), storeChapters.size(), file);
+    if (!im.issues.empty())
+        return;
+    stopIfSignalled();
+    AppendContent(db, im.content);
+    stopIfSignalled();
+    t.Commit();
+}
+
+}  // namespace
+
+int RunImport(const QString& file, const QString& dir)
+{
+    std::unique_ptr<Database> db = OpenStore(file, Access::ForWriting);
+    const std::array<CsvTable, 3> tables = readCsvFiles(dir);
     Importer im;
-    try {
-        Transaction t(*db);  // from here on no other copy can change what is checked against
-        const auto storeWords = foldedTexts(*db, QStringLiteral("SELECT Cuvant FROM tblDictionar"));
-        const auto storeChapters = foldedTexts(*db, QStringLiteral("SELECT Capitol FROM tblCapitol"));
-        QSet<QPair<QString, QString>> storeLinks;
-        for (const auto& r : db->QueryRows(QStringLiteral(
-                 "SELECT d.Cuvant, c.Capitol FROM tblLegatura AS l JOIN tblDictionar AS d ON d.ID_Cuvant = l.ID_Cuvant "
-                 "JOIN tblCapitol AS c ON c.ID_Capitol = l.ID_Capitol")))
-            storeLinks.insert({FoldKey(r[0].ToText()), FoldKey(r[1].ToText())});
-
-        QSet<QString> knownWords(storeWords.keyBegin(), storeWords.keyEnd());
-        QSet<QString> knownChapters(storeChapters.keyBegin(), storeChapters.keyEnd());
-        im.names(0, tables[0], QStringLiteral("Cuvant"), store::kWords.what, storeWords, im.content.words, knownWords);
-        im.names(1, tables[1], QStringLiteral("Capitol"), store::kChapters.what, storeChapters, im.content.chapters,
-                 knownChapters);
-        im.links(tables[2], knownWords, knownChapters, storeLinks);
-
-        const std::tuple<const char*, long long, long long, const char*, const char*> sizes[] = {
-            {store::kWords.table, storeWords.size(), im.content.words.size(), store::kWords.many, kWordsCsv},
-            {store::kChapters.table, storeChapters.size(), im.content.chapters.size(), store::kChapters.many,
-             kChaptersCsv},
-        };
-        for (const auto& [table, had, added, what, csv] : sizes)
-            if (had + added > kMaxRows)
-                throw Failure{exitcode::Refused,
-                              QStringLiteral("Importul a fost refuzat: tabela „%1” ar avea %2 de %3 (are %4, iar "
-                                             "%5 aduce %6), dar ferestrele programului pot lista cel mult %7. Baza "
-                                             "de date „%8” nu a fost schimbată.")
-                                  .arg(QLatin1String(table))
-                                  .arg(had + added)
-                                  .arg(QLatin1String(what))
-                                  .arg(had)
-                                  .arg(QLatin1String(csv))
-                                  .arg(added)
-                                  .arg(kMaxRows)
-                                  .arg(file)};
-
-        if (im.issues.empty()) {
-            AppendContent(*db, im.content);
-            t.Commit();
+    {
+        // Declared first, so the transaction is rolled back before a signal held meanwhile ends the command.
+        const SignalCleanup::Hold hold;
+        try {
+            importInto(*db, tables, im, file);
+        } catch (const EngineError& e) {
+            const bool refused = e.Number() == err::Duplicate || e.Number() == err::ValueRefused
+                                 || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
+            throw Failure{refused ? exitcode::Refused : exitcode::EngineFailure,
+                          QStringLiteral("Importul nu a fost făcut: %1 Baza de date nu a fost schimbată.")
+                              .arg(DescribeEngineError(e))};
         }
-    } catch (const EngineError& e) {
-        const bool refused = e.Number() == err::Duplicate || e.Number() == err::ValueRefused
-                             || e.Number() == err::ValueRequired || e.Number() == err::RelatedRowRequired;
-        throw Failure{refused ? exitcode::Refused : exitcode::EngineFailure,
-                      QStringLiteral("Importul nu a fost făcut: %1 Baza de date nu a fost schimbată.")
-                          .arg(DescribeEngineError(e))};
     }
-
     if (!im.issues.empty()) {
         std::stable_sort(im.issues.begin(), im.issues.end(), [](const Issue& a, const Issue& b) {
             return a.file != b.file ? a.file < b.file : a.line < b.line;

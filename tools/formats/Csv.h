@@ -4,12 +4,23 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
 namespace tarvix::tool {
+
+// A dictionary as three files in one folder: the names export writes and import reads.
+inline constexpr const char* kWordsCsv = "cuvinte.csv";
+inline constexpr const char* kChaptersCsv = "capitole.csv";
+inline constexpr const char* kLinksCsv = "legaturi.csv";
+
+inline QString fileIn(const QString& dir, const char* name)
+{
+    return QDir(dir).filePath(QLatin1String(name));
+}
 
 // One record with its terminating CR LF.
 QByteArray CsvLine(const QStringList& fields);

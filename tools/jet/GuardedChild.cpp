@@ -4,7 +4,8 @@
 
 namespace tarvix::tool {
 
-GuardedChild::GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment)
+GuardedChild::GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment,
+                           bool answered)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& change : environment) {
@@ -15,8 +16,9 @@ GuardedChild::GuardedChild(const QString& program, const QStringList& arguments,
             env.insert(change.left(eq), change.mid(eq + 1));
     }
     process_.setProcessEnvironment(env);
-    process_.setStandardInputFile(QProcess::nullDevice());
-    process_.start(program, arguments, QIODevice::ReadOnly);
+    if (!answered)
+        process_.setStandardInputFile(QProcess::nullDevice());
+    process_.start(program, arguments, answered ? QIODevice::ReadWrite : QIODevice::ReadOnly);
 }
 
 GuardedChild::~GuardedChild()
@@ -45,6 +47,17 @@ bool GuardedChild::read(int ms, const std::function<void(const char*, std::size_
     if (err.size() < errKept)
         err.append(more.left(errKept - err.size()));
     return running || !out.isEmpty();
+}
+
+bool GuardedChild::send(const QByteArray& data)
+{
+    if (process_.write(data) != data.size())
+        return false;
+    while (process_.bytesToWrite() > 0)
+        if (!process_.waitForBytesWritten(-1))
+            return false;
+    process_.closeWriteChannel();
+    return true;
 }
 
 int GuardedChild::wait()

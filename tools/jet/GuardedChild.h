@@ -15,8 +15,10 @@ namespace tarvix::tool {
 
 class GuardedChild {
 public:
-    // environment: "NAME=value" to set, "NAME" to take away, over the parent's own.
-    GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment = {});
+    // environment: "NAME=value" to set, "NAME" to take away, over the parent's own. Its standard input is
+    // empty unless answered: then send() writes it.
+    GuardedChild(const QString& program, const QStringList& arguments, const QStringList& environment = {},
+                 bool answered = false);
     ~GuardedChild();
     GuardedChild(const GuardedChild&) = delete;
     GuardedChild& operator=(const GuardedChild&) = delete;
@@ -26,6 +28,9 @@ public:
 
     // Waits at most ms for output and hands on what came; false once the process has ended and all is read.
     bool read(int ms, const std::function<void(const char*, std::size_t)>& onOut, QByteArray& err, qsizetype errKept);
+
+    // Writes all of data on its standard input, then closes it; false when the child no longer reads it.
+    bool send(const QByteArray& data);
 
     // The exit status once all is read: the code, or -1 when it crashed.
     int wait();

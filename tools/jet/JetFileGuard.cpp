@@ -17,6 +17,9 @@ namespace tarvix::tool {
 
 namespace {
 
+// Copies of one original kept side by side; past that the folder wants tidying, not another.
+constexpr int kMaxOriginals = 1000;
+
 // A lock another process holds anywhere on the file.
 bool lockedByAnother(const QString& path)
 {
@@ -36,8 +39,7 @@ bool lockedByAnother(const QString& path)
 QString LockFileOf(const QFileInfo& jet)
 {
     const bool ace = jet.suffix().compare(QLatin1String("accdb"), Qt::CaseInsensitive) == 0;
-    return jet.dir().filePath(jet.completeBaseName()
-                                      + (ace ? QStringLiteral(".laccdb") : QStringLiteral(".ldb")));
+    return jet.dir().filePath(jet.completeBaseName() + (ace ? QStringLiteral(".laccdb") : QStringLiteral(".ldb")));
 }
 
 void RefuseIfHeld(const QFileInfo& jet)
@@ -76,17 +78,32 @@ ConversionLock::~ConversionLock()
         ::close(fd_);
 }
 
-QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
+QString OriginalName(const QFileInfo& info, const JetHeader& header, int n)
 {
     const QString kind = header.version == 0   ? QStringLiteral("jet3")
                          : header.version == 1 ? QStringLiteral("jet4")
                                                : QStringLiteral("ace");
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    return QStringLiteral("%1.original-%2%3%4")
+        .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+}
+
+QString FreeOriginalName(const QFileInfo& info, const JetHeader& header)
+{
+    for (int n = 1; n < kMaxOriginals; ++n) {
+        const QString name = OriginalName(info, header, n);
+        struct stat st {};
+        if (::lstat(QFile::encodeName(info.dir().filePath(name)).constData(), &st) != 0)
+            return name;
+    }
+    return OriginalName(info, header, kMaxOriginals);
+}
+
+QString KeepOriginal(const QFileInfo& info, const JetHeader& header)
+{
     const QByteArray from = QFile::encodeName(info.filePath());
-    for (int n = 1; n < 1000; ++n) {
-        const QString name =
-            QStringLiteral("%1.original-%2%3%4")
-                .arg(info.completeBaseName(), kind, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+    for (int n = 1; n < kMaxOriginals; ++n) {
+        const QString name = OriginalName(info, header, n);
         const QString path = info.dir().filePath(name);
         const QByteArray to = QFile::encodeName(path);
         if (::link(from.constData(), to.constData()) == 0)

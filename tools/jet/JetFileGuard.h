@@ -29,6 +29,10 @@ private:
     bool changed_ = false;
 };
 
+// The n-th name an original may be kept under beside it: "Dictionar.original-jet4.mdb", then "...-jet4-2.mdb".
+QString OriginalName(const QFileInfo& info, const JetHeader& header, int n);
+// The first of those names that no file has yet.
+QString FreeOriginalName(const QFileInfo& info, const JetHeader& header);
 // A second name for the original, beside it; no existing file is ever replaced.
 QString KeepOriginal(const QFileInfo& info, const JetHeader& header);
 

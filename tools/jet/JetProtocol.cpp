@@ -97,6 +97,33 @@ QByteArray EscapeJetField(const char* data, std::size_t size)
     return out;
 }
 
+QByteArray JetRequestLine(const QStringList& names)
+{
+    QByteArray line;
+    for (const QString& name : names) {
+        const QByteArray utf8 = name.toUtf8();
+        if (!line.isEmpty())
+            line.append('\t');
+        line.append(EscapeJetField(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    }
+    return line.append('\n');
+}
+
+std::vector<QByteArray> ParseJetRequestLine(const char* data, std::size_t size)
+{
+    std::vector<std::pair<const char*, const char*>> parts;
+    split(data, data + size, parts);
+    std::vector<QByteArray> names;
+    for (const auto& [b, e] : parts) {
+        JetField f;
+        unescape(b, e, f);
+        if (f.null || f.undecodable || f.text.isEmpty())
+            throw JetProtocolError("a name that is no name");
+        names.emplace_back(f.text.data(), f.text.size());
+    }
+    return names;
+}
+
 void JetOutputParser::feed(const char* data, std::size_t size)
 {
     const char* end = data + size;
@@ -141,24 +168,16 @@ void JetOutputParser::line(const char* b, const char* e)
         columnsLeft_ = smallNumber(parts[2].first, parts[2].second);
         if (columnsLeft_ > 4096)
             throw JetProtocolError("too many columns");
-        if (columnsLeft_ == 0) {
-            columnsLeft_ = -1;
-            inRows_ = true;
-            if (onTable)
-                onTable(table_);
-        }
+        if (columnsLeft_ == 0)
+            columnsDone();
         return;
     case 'C':
         if (bare || parts.size() != 2 || columnsLeft_ <= 0)
             throw JetProtocolError("a column record out of place");
         table_.columns.push_back({QString::fromUtf8(parts[0].first, parts[0].second - parts[0].first),
                                   smallNumber(parts[1].first, parts[1].second)});
-        if (--columnsLeft_ == 0) {
-            columnsLeft_ = -1;
-            inRows_ = true;
-            if (onTable)
-                onTable(table_);
-        }
+        if (--columnsLeft_ == 0)
+            columnsDone();
         return;
     case 'R':
         if (!inRows_)
@@ -190,14 +209,30 @@ void JetOutputParser::line(const char* b, const char* e)
             onLinked(QString::fromUtf8(name.text), QString::fromUtf8(file.text));
         return;
     }
+    case 'W':
+        if (!bare || columnsLeft_ != -1 || inRows_ || waited_)
+            throw JetProtocolError("a wait out of place");
+        waited_ = true;
+        if (onWaiting)
+            onWaiting();
+        return;
     case 'X': failure_ = bare ? QStringLiteral("?") : QString::fromUtf8(b + 2, e - b - 2); return;
     case 'Z':
-        if (!bare || columnsLeft_ != -1 || inRows_)
+        // A reader that could not go on says why and ends, wherever it was.
+        if (!bare || ((columnsLeft_ != -1 || inRows_) && failure_.isEmpty()))
             throw JetProtocolError("the end in the middle of a table");
         ended_ = true;
         return;
     default: throw JetProtocolError("an unknown record");
     }
+}
+
+void JetOutputParser::columnsDone()
+{
+    columnsLeft_ = -1;
+    inRows_ = true;
+    if (onTable)
+        onTable(table_);
 }
 
 QString JetOutputParser::finish()

@@ -1,7 +1,8 @@
-// The parent's side of the Jet reader: checks the file, runs the reader in a
+// The parent's side of the Jet reader: checks the file, runs the reader in one
 // child process stopped when it stalls, and hands its tables and rows on.
 #pragma once
 
+#include "tools/jet/GuardedChild.h"
 #include "tools/jet/JetFile.h"
 #include "tools/jet/JetProtocol.h"
 
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tarvix::tool {
@@ -17,10 +19,11 @@ class JetReader {
 public:
     // Throws Failure (FileProblem) for a file that is not a readable Jet file.
     explicit JetReader(QString path);
+    ~JetReader();
 
     const JetHeader& header() const { return header_; }
-    // The user tables with their columns.
-    std::vector<JetTableInfo> Tables();
+    // The user tables with their columns; starts the reader, which then waits to be told what to read.
+    const std::vector<JetTableInfo>& Tables();
     // After Tables: the tables linked to other files (a split database), with the file each lives in.
     const std::vector<std::pair<QString, QString>>& LinkedTables() const { return linked_; }
 
@@ -28,7 +31,7 @@ public:
         QString table;  // as the file spells it
         QStringList columns;
     };
-    // Each table's rows, in order; a row count that differs from the table's own is damage (Failure).
+    // After Tables: each table's rows, in order; a row count that differs from the table's own is damage (Failure).
     void Read(const std::vector<Request>& requests,
               const std::function<void(std::size_t request, const std::vector<JetField>&)>& onRow);
 
@@ -36,10 +39,17 @@ public:
     static constexpr int kStallSeconds = 10;
 
 private:
-    void run(const QStringList& arguments, JetOutputParser& parser);
+    // Hands the reader's output to the parser until it waits (W) or, when untilWaiting is false, ends.
+    void pump(bool untilWaiting);
+    [[noreturn]] void damaged(const QString& how) const;
     QString path_;
+    QString name_;
     JetHeader header_;
-    qint64 size_ = 0;
+    std::unique_ptr<GuardedChild> child_;
+    JetOutputParser parser_;
+    QByteArray err_;
+    bool waiting_ = false;
+    std::vector<JetTableInfo> tables_;
     std::vector<std::pair<QString, QString>> linked_;
 };
 

@@ -101,10 +101,9 @@ void linkedTables(MdbHandle* mdb)
     mdb_free_tabledef(table);
 }
 
+// Every user table with its columns, the tables linked to other files, then W.
 int list(MdbHandle* mdb)
 {
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
-        return fail("the catalog cannot be read");
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
@@ -121,7 +120,8 @@ int list(MdbHandle* mdb)
         mdb_free_tabledef(table);
     }
     linkedTables(mdb);
-    put("Z\n");
+    put("W\n");
+    std::fflush(stdout);
     return 0;
 }
 
@@ -175,17 +175,28 @@ int dumpTable(MdbHandle* mdb, const std::string& name, const std::vector<std::st
     return 0;
 }
 
-int dump(MdbHandle* mdb, int argc, char** argv)
+// The tables asked for on standard input, one a line, until an empty line.
+int dump(MdbHandle* mdb)
 {
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
-        return fail("the catalog cannot be read");
-    for (int i = 0; i < argc;) {
-        const std::string table = argv[i++];
+    std::string line;
+    for (int c; (c = std::getchar()) != EOF;) {
+        if (c != '\n') {
+            line.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (line.empty())
+            break;
+        std::vector<QByteArray> names;
+        try {
+            names = ParseJetRequestLine(line.data(), line.size());
+        } catch (const JetProtocolError&) {
+            return fail("a request that cannot be read");
+        }
+        line.clear();
         std::vector<std::string> columns;
-        while (i < argc && std::strcmp(argv[i], "--") != 0)
-            columns.emplace_back(argv[i++]);
-        ++i;
-        if (const int rc = dumpTable(mdb, table, columns); rc != 0)
+        for (std::size_t i = 1; i < names.size(); ++i)
+            columns.emplace_back(names[i].constData(), static_cast<std::size_t>(names[i].size()));
+        if (const int rc = dumpTable(mdb, names[0].toStdString(), columns); rc != 0)
             return rc;
     }
     put("Z\n");
@@ -198,20 +209,15 @@ int RunJetReaderChild(int argc, char** argv)
 {
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    if (argc < 2)
-        return fail("usage: list FILE | dump FILE TABLE COLUMN... [-- TABLE COLUMN...]");
-    const std::string mode = argv[0];
+    if (argc != 2 || std::strcmp(argv[0], "read") != 0)
+        return fail("usage: read FILE");
     MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb)
         return fail("the file cannot be opened as an Access database");
     mdb_set_bind_size(mdb, MDB_BIND_SIZE);
-    int rc;
-    if (mode == "list")
-        rc = list(mdb);
-    else if (mode == "dump")
-        rc = dump(mdb, argc - 2, argv + 2);
-    else
-        rc = fail("unknown mode");
+    int rc = mdb_read_catalog(mdb, MDB_TABLE) ? list(mdb) : fail("the catalog cannot be read");
+    if (rc == 0)
+        rc = dump(mdb);
     std::fflush(stdout);
     mdb_close(mdb);
     return rc;

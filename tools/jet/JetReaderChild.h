@@ -7,8 +7,8 @@ namespace tarvix::tool {
 
 inline constexpr const char* kJetReaderMode = "--jet-reader-child";
 
-// argv after the mode: "list FILE", or "dump FILE TABLE COLUMN... -- TABLE COLUMN... ".
-// Writes the records of JetProtocol.h to standard output; returns the exit status.
+// argv after the mode: "read FILE". Lists the file's tables, then reads those asked for on standard input,
+// writing the records of JetProtocol.h to standard output; returns the exit status.
 int RunJetReaderChild(int argc, char** argv);
 
 }  // namespace tarvix::tool

@@ -38,9 +38,10 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
         const store::IncomingText in = store::FromOutside(r.text ? decode(*r.text) : QString());
         if (!in.Accepted()) {
             const QString why = in.Reason(QStringLiteral("textul"));
-            refuse(why, in.refusal == store::IncomingText::Refusal::Empty
-                            ? QStringLiteral("are textul gol")
-                            : QStringLiteral("are un text refuzat (%1)").arg(why.chopped(why.endsWith(QLatin1Char('.')))));
+            refuse(why,
+                   in.refusal == store::IncomingText::Refusal::Empty
+                       ? QStringLiteral("are textul gol")
+                       : QStringLiteral("are un text refuzat (%1)").arg(why.chopped(why.endsWith(QLatin1Char('.')))));
             continue;
         }
         const QString& text = in.text;
@@ -59,7 +60,7 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
                 longTexts << QStringLiteral("„%1” (%2)").arg(text, Counted(EditLength(text), "caracter", "caractere"));
         }
         if (r.key)
-            byKey.emplace_back(*r.key, at);
+            byKey.emplace_back(*r.key, static_cast<qint32>(at));
     }
     std::sort(byKey.begin(), byKey.end());
     if (!byKey.empty() && qint64(byKey.back().first) - byKey.front().first < 4 * qint64(byKey.size()) + 1024) {
@@ -87,6 +88,9 @@ void JetSide::build(const std::function<QString(const QByteArray&)>& decode)
             throw Failure{exitcode::Refused, QStringLiteral("%1: nu mai rămân chei libere de 32 de biți.").arg(title)};
         stored[i].key = static_cast<qint32>(next++);
     }
+    // A link needs the key a row is stored under, not where it is: it is looked up for each of them.
+    for (KeyRow& k : byKey)
+        k.second = stored[static_cast<std::size_t>(k.second)].key;
 }
 
 std::pair<const JetSide::KeyRow*, const JetSide::KeyRow*> JetSide::rowsOf(qint32 key) const

@@ -32,14 +32,15 @@ struct StoredRow {
 // Words or chapters, from their rows in the file to the rows to store.
 class JetSide {
 public:
-    using KeyRow = std::pair<qint32, std::size_t>;  // a key in the file -> a row stored
+    using KeyRow = std::pair<qint32, qint32>;  // a key in the file -> the key of the row stored for it
 
     explicit JetSide(const store::TextTable& table);
 
     // Decodes the rows read, takes each text in by the store's rule, merges those that fold alike and gives each its
     // key.
     void build(const std::function<QString(const QByteArray&)>& decode);
-    // The rows stored for a key of the file: none, one, or several when the file repeats the key.
+    // The rows stored for a key of the file, by their keys in the store: none, one, or several when the file
+    // repeats the key.
     std::pair<const KeyRow*, const KeyRow*> rowsOf(qint32 key) const;
     // Why a link to this key has nothing to join.
     QString missing(qint32 key) const;

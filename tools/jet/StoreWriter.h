@@ -29,7 +29,10 @@ private:
     std::unique_ptr<Transaction> transaction_;
     std::vector<std::vector<Variant>> indexes_;
     const QString linkSql_ = QStringLiteral("INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) VALUES (?1, ?2)");
-    std::vector<Variant> params_ = std::vector<Variant>(2);
+    void flush();
+    static constexpr std::size_t kBatch = 250;
+    QString batchSql_;
+    std::vector<Variant> pending_;
 };
 
 }  // namespace tarvix::tool

@@ -352,4 +352,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_core_hardening_concurrency.moc"
+#include "tst_engine_concurrency.moc"

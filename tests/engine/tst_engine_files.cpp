@@ -330,4 +330,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_core_hardening_files.moc"
+#include "tst_engine_files.moc"

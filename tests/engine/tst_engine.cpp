@@ -640,4 +640,4 @@ void EngineTest::openTimeRules()
 
 // A missing or vanished file has no counterpart on a server.
 TARVIX_TEST_BOTH_BACKENDS(EngineTest, QCoreApplication, "missingEmptyAndForeignFiles", "storeGoneWhileOpen")
-#include "tst_core_engine.moc"
+#include "tst_engine.moc"

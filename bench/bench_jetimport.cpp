@@ -4,56 +4,25 @@
 // indexes) and mdb-export alone to /dev/null, alternating in each iteration so
 // the machine's noise falls on all; with the importer's peak memory.
 #include "support/JetWriter.h"
+#include "support/TimedChild.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
-struct Child {
-    double seconds = 0;
-    long peakKb = 0;
-    int status = -1;
-};
-
-// Runs a program with its output sent to /dev/null, timing it and reading its own peak memory.
-Child run(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    setenv("MDBICONV", "UTF-8", 1);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    Child c;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        struct rusage usage {};
-        wait4(pid, &c.status, 0, &usage);
-        c.peakKb = usage.ru_maxrss;
-    }
-    c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return c;
-}
+using tarvix::test::RunTimed;
+using tarvix::test::TimedChild;
 
 void BM_ImportMdbAgainstHandPipeline(benchmark::State& state)
 {
+    // mdb-export in the pipelines writes UTF-8, as a user of a Romanian dictionary would ask it to.
+    setenv("MDBICONV", "UTF-8", 1);
     QTemporaryDir dir;
     const std::string jet = dir.filePath(QStringLiteral("Dictionar-vechi.mdb")).toStdString();
     // Written by a child of its own: the peak memory a spawned program reports starts from this process's.
@@ -71,9 +40,9 @@ void BM_ImportMdbAgainstHandPipeline(benchmark::State& state)
     double importSeconds = 0, exportSeconds = 0, pipelineSeconds = 0;
     long peakKb = 0;
     for (auto _ : state) {
-        Child exported;
+        TimedChild exported;
         for (const char* table : {"tblDictionar", "tblCapitol", "tblLegatura"}) {
-            const Child c = run({MDB_EXPORT, jet, table});
+            const TimedChild c = RunTimed({MDB_EXPORT, jet, table});
             exported.seconds += c.seconds;
             if (c.status != 0)
                 state.SkipWithError("mdb-export failed");
@@ -89,11 +58,11 @@ void BM_ImportMdbAgainstHandPipeline(benchmark::State& state)
             "\"" MDB_EXPORT "\" -H \"$jet\" $t | sqlite3 \"$db\" \".import --csv /dev/stdin $t\"; done; "
             "sqlite3 \"$db\" 'CREATE INDEX idxLegaturaCuvant ON tblLegatura (ID_Cuvant, ID_Capitol); "
             "CREATE INDEX idxLegaturaCapitol ON tblLegatura (ID_Capitol);'";
-        const Child piped = run({"/bin/sh", "-c", script, "pipeline", hand, jet});
+        const TimedChild piped = RunTimed({"/bin/sh", "-c", script, "pipeline", hand, jet});
         if (piped.status != 0)
             state.SkipWithError("the hand pipeline failed");
         QFile::remove(QString::fromStdString(store));
-        const Child imported = run({TARVIX_DB_TOOL, "import-mdb", jet, store});
+        const TimedChild imported = RunTimed({TARVIX_DB_TOOL, "import-mdb", jet, store});
         if (imported.status != 0)
             state.SkipWithError("import-mdb failed");
         state.SetIterationTime(imported.seconds);

@@ -363,4 +363,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestJetWriter)
-#include "tst_core_jetwriter.moc"
+#include "tst_jet_writer.moc"

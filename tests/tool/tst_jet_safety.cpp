@@ -176,4 +176,4 @@ void JetSafetyTest::replacedFileKeepsModeAndOwner()
 }
 
 QTEST_GUILESS_MAIN(JetSafetyTest)
-#include "tst_core_jetsafety.moc"
+#include "tst_jet_safety.moc"

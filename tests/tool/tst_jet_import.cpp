@@ -85,6 +85,7 @@ private slots:
     void damagedFilesRefusedInTime();
     void misbehavingReaderStopped_data();
     void misbehavingReaderStopped();
+    void oneReaderForAnImport();
     void convertKeepsTheOriginal();
     void convertFailureRestoresTheOriginal();
 };
@@ -308,6 +309,21 @@ void JetImportTest::misbehavingReaderStopped()
     QCOMPARE(entries(dir.path()), QStringList({"reader.sh", "vechi.mdb"}));
 }
 
+void JetImportTest::oneReaderForAnImport()
+{
+    // The reader lists the tables and then reads the ones asked for: one child, one opening of the file.
+    QTemporaryDir dir;
+    jet(dir, RomanianFixture(), version(4));
+    const QString reader = dir.filePath("reader.sh");
+    writeFile(reader, "#!/bin/sh\necho \"$*\" >> started.txt\nexec '" + QByteArray(TARVIX_DB_TOOL) + "' \"$@\"\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const Run r =
+        tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"}, 60000, {"TARVIX_JET_READER=" + reader});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(contentOf(dir.filePath("Dictionar.mdb")), kExpected);
+    QCOMPARE(bytesOf(dir.filePath("started.txt")).count('\n'), 1);
+}
+
 void JetImportTest::convertKeepsTheOriginal()
 {
     QTemporaryDir dir;
@@ -315,6 +331,12 @@ void JetImportTest::convertKeepsTheOriginal()
     const QByteArray original = bytesOf(file);
     // A name already taken is never replaced.
     writeFile(dir.filePath("Dictionar.original-jet4.mdb"), "altceva");
+    // Asked first, as the program asks before it converts: the name, and nothing changed.
+    const Run named = tool(dir.path(), {"convert", "--original-name", "Dictionar.mdb"});
+    QCOMPARE(named.code, 0);
+    QCOMPARE(named.out.trimmed(), QStringLiteral("Dictionar.original-jet4-2.mdb"));
+    QCOMPARE(bytesOf(file), original);
+    QCOMPARE(entries(dir.path()), QStringList({"Dictionar.mdb", "Dictionar.original-jet4.mdb"}));
 
     const Run r = tool(dir.path(), {"convert", "Dictionar.mdb"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -357,4 +379,4 @@ void JetImportTest::convertFailureRestoresTheOriginal()
 }
 
 QTEST_GUILESS_MAIN(JetImportTest)
-#include "tst_core_jetimport.moc"
+#include "tst_jet_import.moc"

@@ -83,6 +83,9 @@ private slots:
     void stalledReaderSaidToBeSlow();
     void refusalsExplained();
     void splitDatabaseNamesItsBackEnd();
+    void memosInTheirRowOrOnPagesOfTheirOwn_data();
+    void memosInTheirRowOrOnPagesOfTheirOwn();
+    void brokenMemoChainSaysSo();
     void codePageOnTheEvidenceOfAllTexts_data();
     void codePageOnTheEvidenceOfAllTexts();
 };
@@ -115,6 +118,8 @@ void JetEditedTest::editedSamples_data()
     QTest::newRow("moved twice and three times") << "sample-move-twice-jet4.mdb" << QStringList();
     QTest::newRow("emoji and mathematical letters") << "sample-astral-jet4.mdb" << QStringList();
     QTest::newRow("password") << "sample-password-jet4.mdb" << QStringList{"--password", "Biologie7"};
+    QTest::newRow("decomposed letters, no-break spaces, controls and invisible marks")
+        << "sample-invisible-jet4.mdb" << QStringList();
     QTest::newRow("Jet 3, Western words in code page 1252") << "sample-cp1252-jet3.mdb" << QStringList();
     QTest::newRow("Jet 3, Romanian table and field names") << "sample-ro-names-jet3.mdb" << QStringList();
 }
@@ -137,6 +142,9 @@ void JetEditedTest::editedSamples()
                                 .arg(e.counts.value("links_kept"))),
              qPrintable(r.out));
     QCOMPARE(contentOf(dir.filePath("Dictionar.mdb")), e.content);
+    // A text refused for an invisible character is named by its key.
+    for (const QString& key : e.refusedWordKeys)
+        QVERIFY2(r.out.contains(QStringLiteral("(cheia %1)").arg(key)), qPrintable(key + "\n" + r.out));
 }
 
 void JetEditedTest::lettersOutsideTheBasicPlane()
@@ -261,6 +269,63 @@ void JetEditedTest::splitDatabaseNamesItsBackEnd()
     }
 }
 
+void JetEditedTest::memosInTheirRowOrOnPagesOfTheirOwn_data()
+{
+    QTest::addColumn<int>("jetVersion");
+    QTest::addColumn<int>("pageBytes");
+    for (const int v : {3, 4}) {
+        QTest::newRow(qPrintable(QStringLiteral("Jet %1, in the row").arg(v))) << v << 0;
+        QTest::newRow(qPrintable(QStringLiteral("Jet %1, on a page of long values").arg(v))) << v << 1000;
+        QTest::newRow(qPrintable(QStringLiteral("Jet %1, on a chain of pages").arg(v))) << v << (v == 3 ? 32 : 64);
+    }
+}
+
+void JetEditedTest::memosInTheirRowOrOnPagesOfTheirOwn()
+{
+    // A title kept in a Memo field comes over whole, wherever the file keeps it.
+    QFETCH(int, jetVersion);
+    QFETCH(int, pageBytes);
+    const QString title = QStringLiteral("Lună plină în pădurea de brazi verzi. ").repeated(5).trimmed();
+    std::vector<JetTable> t =
+        DictionaryTables({{1, QStringLiteral("măr")}}, {{1, QStringLiteral("Introducere")}}, {{1, 1}, {1, 2}});
+    t[1].columns[1].kind = JetColumn::Memo;
+    t[1].rows.push_back({{JetValue(2), JetValue(title)}});
+    JetOptions o = version(jetVersion);
+    o.memoPageBytes = pageBytes;
+    QTemporaryDir dir;
+    WriteJetFile(dir.filePath("vechi.mdb"), t, o);
+    const Run r = tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QString upper = title.toUpper();
+    QStringList expected{"W MĂR", "C INTRODUCERE", "C " + upper, "L MĂR / INTRODUCERE", "L MĂR / " + upper};
+    std::sort(expected.begin() + 1, expected.begin() + 3);
+    std::sort(expected.begin() + 3, expected.end());
+    QCOMPARE(contentOf(dir.filePath("Dictionar.mdb")), expected);
+}
+
+void JetEditedTest::brokenMemoChainSaysSo()
+{
+    // The reader's own reason reaches the user, not a complaint about its output.
+    std::vector<JetTable> t =
+        DictionaryTables({{1, QStringLiteral("măr")}}, {{1, QStringLiteral("Introducere")}}, {{1, 1}});
+    t[1].columns[1].kind = JetColumn::Memo;
+    t[1].rows[0].values[1] = JetValue(QStringLiteral("Un titlu lung, ținut pe mai multe pagini. ").repeated(3));
+    JetOptions o = version(4);
+    o.memoPageBytes = 64;
+    QByteArray file = WriteJet(t, o);
+    // The chain's first page is the last written: its row no longer names the next.
+    const qsizetype first = file.lastIndexOf("LVAL") - 4;
+    QVERIFY(first > 0 && first % 4096 == 0);
+    const int start = (uchar(file[first + 14]) | uchar(file[first + 15]) << 8) & 0x1FFF;
+    file.replace(first + start, 4, QByteArray(4, '\0'));
+    QTemporaryDir dir;
+    writeFile(dir.filePath("vechi.mdb"), file);
+    const Run r = tool(dir.path(), {"import-mdb", "vechi.mdb", "Dictionar.mdb"});
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.err.contains("Memo") && !r.err.contains("neînțeles"), qPrintable(r.err));
+    QVERIFY(!QFile::exists(dir.filePath("Dictionar.mdb")));
+}
+
 void JetEditedTest::codePageOnTheEvidenceOfAllTexts_data()
 {
     QTest::addColumn<int>("written");  // the code page the texts are in; the header always names 1252
@@ -303,4 +368,4 @@ void JetEditedTest::codePageOnTheEvidenceOfAllTexts()
 }
 
 QTEST_GUILESS_MAIN(JetEditedTest)
-#include "tst_core_jetedited.moc"
+#include "tst_jet_edited.moc"

@@ -14,7 +14,11 @@
 
 #include <optional>
 
+#include <csignal>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarvix;
 using namespace tarvix::test;
@@ -74,6 +78,40 @@ std::optional<Run> toolInNamespace(const QString& cwd, const QString& script, co
                QString::fromUtf8(p.readAllStandardError())};
 }
 
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Runs tarvix-db in folder and sends it signal as soon as a file whose name ends with suffix appears there.
+// True when the signal ended it; false when it had finished first.
+bool interrupted(const QString& folder, const QStringList& args, const QByteArray& suffix, int signal)
+{
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, QFile::encodeName(folder).constData(), IN_CREATE) < 0)
+        return false;
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.start(QStringLiteral(TARVIX_DB_TOOL), args);
+    p.waitForStarted();
+    bool sent = false;
+    alignas(inotify_event) char buffer[4096];
+    for (pollfd fd{watch, POLLIN, 0}; !sent && ::poll(&fd, 1, 20000) > 0;) {
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        for (ssize_t at = 0; n > 0 && at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (!sent && e->len > 0 && QByteArray(e->name).endsWith(suffix)) {
+                ::kill(static_cast<pid_t>(p.processId()), signal);
+                sent = true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+        }
+    }
+    ::close(watch);
+    p.waitForFinished(60000);
+    return sent && p.exitStatus() == QProcess::CrashExit;
+}
+
 }  // namespace
 
 class ToolTest : public QObject {
@@ -104,6 +142,8 @@ private slots:
     void importReadsOnlyPlainFilesOfADictionarysSize_data();
     void importReadsOnlyPlainFilesOfADictionarysSize();
     void formulasAndTrailingBlankLinesRoundTrip();
+    void signalsLeaveNothing_data();
+    void signalsLeaveNothing();
     void leftoverJournalOrLogIsRefused_data();
     void leftoverJournalOrLogIsRefused();
     void checkRepairMends_data();
@@ -588,6 +628,53 @@ void ToolTest::importStoresTextsAsTheEditorsWould()
     QCOMPARE(tool(dir.path(), {QStringLiteral("check"), QStringLiteral("Dictionar.mdb")}).code, 0);
 }
 
+void ToolTest::signalsLeaveNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("signal");
+    for (const char* command : {"create", "sample", "import"})
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            QTest::newRow(qPrintable(QStringLiteral("%1, signal %2").arg(command).arg(signal)))
+                << QString::fromLatin1(command) << signal;
+}
+
+void ToolTest::signalsLeaveNothing()
+{
+    // Stopped as soon as the new store, or the journal of the store being changed, appears: nothing half-made
+    // stays, and a store being changed is as it was.
+    QFETCH(QString, command);
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    QStringList args{command, QStringLiteral("Dictionar.mdb")};
+    QByteArray suffix = QByteArrayLiteral("");
+    QStringList left;
+    QByteArray before;
+    if (command == QLatin1String("import")) {
+        QCOMPARE(tool(dir.path(), {QStringLiteral("create"), QStringLiteral("Dictionar.mdb")}).code, 0);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("csv")));
+        QByteArray words = "Cuvant\n", chapters = "Capitol\n", links = "Cuvant,Capitol\n";
+        for (int w = 0; w < 5000; ++w)
+            words += "CUVÂNT " + QByteArray::number(w) + '\n';
+        for (int c = 0; c < 500; ++c)
+            chapters += "CAPITOLUL " + QByteArray::number(c) + '\n';
+        for (int w = 0; w < 5000; ++w)
+            for (int k = 0; k < 10; ++k)
+                links +=
+                    "CUVÂNT " + QByteArray::number(w) + ",CAPITOLUL " + QByteArray::number((w + k * 50) % 500) + '\n';
+        writeFile(dir.filePath(QStringLiteral("csv/cuvinte.csv")), words);
+        writeFile(dir.filePath(QStringLiteral("csv/capitole.csv")), chapters);
+        writeFile(dir.filePath(QStringLiteral("csv/legaturi.csv")), links);
+        args << QStringLiteral("csv");
+        suffix = "-journal";
+        left = QStringList{QStringLiteral("Dictionar.mdb"), QStringLiteral("csv")};
+        before = bytesOf(dir.filePath(QStringLiteral("Dictionar.mdb")));
+    }
+    QVERIFY2(interrupted(dir.path(), args, suffix, signal), "the command finished before the signal");
+    QCOMPARE(entries(dir.path()), left);
+    if (!before.isEmpty())
+        QVERIFY(bytesOf(dir.filePath(QStringLiteral("Dictionar.mdb"))) == before);
+}
+
 void ToolTest::importRefusesBadRows_data()
 {
     QTest::addColumn<QString>("csv");
@@ -986,4 +1073,4 @@ void ToolTest::exportOnAFullDisk()
 }
 
 QTEST_GUILESS_MAIN(ToolTest)
-#include "tst_core_tool.moc"
+#include "tst_tool.moc"

@@ -4,7 +4,6 @@
 #include "support/ToolRun.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -302,21 +301,6 @@ NEFOLOSIT
 Capitole fără cuvinte: ALTE LUCRURI; CAPITOL GOL)";
 
 // 32,767 words and chapters, 1,000,000 links: each word has 30 or 31 chapters, every pair once.
-void fillLarge(TempStore& s)
-{
-    s.other().ExecuteScript(QStringLiteral(
-        "PRAGMA foreign_keys = OFF; BEGIN;"
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
-        "INSERT INTO tblDictionar (ID_Cuvant, Cuvant, Cuvant_Fold) "
-        "SELECT i, printf('ȘTIINȚĂ %05d', (i * 7919) % 32767), printf('știință %05d', (i * 7919) % 32767) FROM n;"
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
-        "INSERT INTO tblCapitol (ID_Capitol, Capitol, Capitol_Fold) "
-        "SELECT i, printf('CAPITOLUL %05d: ÎNVĂȚARE', 32767 - i), printf('capitolul %05d: învățare', 32767 - i) FROM n;"
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
-        "INSERT INTO tblLegatura (ID_Cuvant, ID_Capitol) SELECT i % 32767 + 1, ((i % 32767) * 31 + i / 32767) % 32767 + 1 FROM n;"
-        "COMMIT;"));
-}
-
 struct Program {
     int code = -1;
     QByteArray out;
@@ -572,23 +556,14 @@ void IndexTest::largeStore()
     constexpr int kLinks = 1000000;
     if (!large_) {
         large_ = std::make_unique<TempStore>();
-        fillLarge(*large_);
+        large_->fillLarge();
     }
     TempStore& s = *large_;
     QCOMPARE(s.count("tblLegatura"), kLinks);
 
-    QElapsedTimer clock;
-    clock.start();
+    // Its speed is measured in bench_index.
     const Run r = tool(s.folder(), {"index", "Dictionar.mdb", "--format", format, "--output", "index", "--force"});
-    const qint64 ms = clock.elapsed();
     QCOMPARE(r.code, 0);
-    qInfo("%s: %lld ms", qPrintable(format), ms);
-#if defined(__SANITIZE_ADDRESS__)
-    const qint64 limitMs = 60000;
-#else
-    const qint64 limitMs = 10000;
-#endif
-    QVERIFY2(ms < limitMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
     const QByteArray doc = bytesOf(QDir(s.folder()).filePath("index"));
     QCOMPARE(doc.count(chapterLine), kLinks);
     QVERIFY(
@@ -609,4 +584,4 @@ void IndexTest::largeStore()
 }
 
 QTEST_GUILESS_MAIN(IndexTest)
-#include "tst_core_index.moc"
+#include "tst_tool_index.moc"
