@@ -19,6 +19,7 @@ packages=(
   libstemmer-dev libzip-dev
   scdoc man-db lintian libxml2-utils bash-completion
   texlive-latex-base texlive-lang-european lmodern libpoppler-qt6-dev
+  libpq-dev postgresql openssl
   openssh-server sshfs
 )
 # What `run` needs: the two editions and the companion tool, no test program.

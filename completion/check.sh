@@ -34,7 +34,7 @@ expect()
 
 run_checks()
 {
-    expect "tarvix-db " "check convert create export help import import-mdb index sample suggest"
+    expect "tarvix-db " "check convert copy create export help import import-mdb index link sample share suggest"
     expect "tarvix-db im" "import import-mdb"
     expect "tarvix-db import-mdb --" "--chapters --codepage --force --help --links --password --words"
     expect "tarvix-db index --" "--force --format --help --linked-only --output"

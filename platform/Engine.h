@@ -6,6 +6,7 @@
 #include "platform/engine/Database.h"
 #include "platform/engine/ErrorNumbers.h"
 #include "platform/engine/Recordset.h"
+#include "platform/engine/ServerLink.h"
 #include "platform/engine/Transaction.h"
 #include "platform/engine/Variant.h"
 #include "platform/text/Error.h"

@@ -14,6 +14,7 @@
 #include "platform/toolkit/Form.h"
 #include "platform/toolkit/ListControl.h"
 #include "platform/toolkit/MsgBox.h"
+#include "platform/toolkit/PasswordBox.h"
 #include "platform/toolkit/Program.h"
 #include "platform/toolkit/TextBox.h"
 #include "platform/toolkit/Timer.h"

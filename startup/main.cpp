@@ -19,6 +19,11 @@ int main(int argc, char** argv)
                 splash->HoldClock(wait);
         });
     };
+    // A shared dictionary's server wants a password that none of libpq's places holds.
+    tarvix::DBEngine::OnPassword = [](const QString& server) {
+        return tarvix::PasswordBox(QStringLiteral("Parola pentru baza de date %1:").arg(server),
+                                   QStringLiteral("Tarvix"));
+    };
     return tarvix::RunProgram(argc, argv, {.version = tarvix::Edition()}, [] {
         splash = std::make_unique<tarvix::frmLogo>();
         return splash.get();

@@ -2,6 +2,8 @@
 
 #include "store/Schema.h"
 
+#include "platform/engine/TextRules.h"
+
 namespace tarvix::store {
 
 namespace {
@@ -27,12 +29,22 @@ std::optional<BrokenRule> keysBeyond32Bits(Database& db, const TextTable& t)
     return std::nullopt;
 }
 
+// The first row whose text breaks the rule: its key, its text and the fault.
+std::vector<std::vector<Variant>> firstTextFault(Database& db, const TextTable& t)
+{
+    if (!db.OnServer())
+        return db.QueryRows(QStringLiteral("SELECT %1, %2, f FROM (SELECT %1, %2, tarvix_text_fault(%2, %2_Fold) "
+                                           "AS f FROM %3) WHERE f <> 0 LIMIT 1")
+                                .arg(name(t.key), name(t.text), name(t.table)));
+    for (const auto& r : TextsWithFaults(db, t))
+        if (r[3].ToInt64() != detail::TextSound)
+            return {{r[0], r[1], r[3]}};
+    return {};
+}
+
 std::optional<BrokenRule> textsOutOfRule(Database& db, const TextTable& t)
 {
-    const auto rows =
-        db.QueryRows(QStringLiteral("SELECT %1, %2, f FROM (SELECT %1, %2, tarvix_text_fault(%2, %2_Fold) "
-                                    "AS f FROM %3) WHERE f <> 0 LIMIT 1")
-                         .arg(name(t.key), name(t.text), name(t.table)));
+    const auto rows = firstTextFault(db, t);
     if (rows.empty())
         return std::nullopt;
     const auto& r = rows.front();
@@ -50,9 +62,10 @@ std::optional<BrokenRule> textsOutOfRule(Database& db, const TextTable& t)
 // unseen by every window: check finds those. Both ends come from indexes.
 std::optional<BrokenRule> linksBeyond(Database& db, const TextTable& t)
 {
-    const auto rows = db.QueryRows(QStringLiteral("SELECT l FROM (SELECT (SELECT max(%1) FROM %2) AS l, (SELECT "
-                                                  "max(%1) FROM %3) AS t) WHERE l IS NOT NULL AND (t IS NULL OR l > t)")
-                                       .arg(name(t.key), QString::fromLatin1(kLinks), name(t.table)));
+    const auto rows =
+        db.QueryRows(QStringLiteral("SELECT l FROM (SELECT (SELECT max(%1) FROM %2) AS l, (SELECT "
+                                    "max(%1) FROM %3) AS t) AS ends WHERE l IS NOT NULL AND (t IS NULL OR l > t)")
+                         .arg(name(t.key), QString::fromLatin1(kLinks), name(t.table)));
     if (rows.empty())
         return std::nullopt;
     const Variant& linked = rows[0][0];
@@ -75,6 +88,18 @@ std::optional<BrokenRule> FirstBrokenRule(Database& db)
         if (auto b = linksBeyond(db, *t))
             return b;
     return std::nullopt;
+}
+
+std::vector<std::vector<Variant>> TextsWithFaults(Database& db, const TextTable& t)
+{
+    if (!db.OnServer())
+        return db.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold, tarvix_text_fault(%3, %3_Fold) FROM %1 ORDER BY %2")
+                                .arg(name(t.table), name(t.key), name(t.text)));
+    auto rows = db.QueryRows(
+        QStringLiteral("SELECT %2, %3, %3_Fold, 0 FROM %1 ORDER BY %2").arg(name(t.table), name(t.key), name(t.text)));
+    for (auto& r : rows)
+        r[3] = Variant(static_cast<std::int64_t>(detail::TextFaultOf(r[1].ToText().toUtf8(), r[2].ToText().toUtf8())));
+    return rows;
 }
 
 std::vector<OrphanLink> LinksWithoutTheirRows(Database& db)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Engine.h"
+#include "store/Schema.h"
 
 #include <QString>
 
@@ -30,6 +31,11 @@ struct OrphanLink {
 };
 // Every such link, in the order they were added.
 std::vector<OrphanLink> LinksWithoutTheirRows(Database& db);
+
+// Every row of a text table in key order: its key, text, fold and the text's
+// fault (detail::TextFault, 0 when sound). A file computes the fault itself; a
+// server cannot fold, so its rows are checked here.
+std::vector<std::vector<Variant>> TextsWithFaults(Database& db, const TextTable& t);
 
 // Raises Corrupt, naming the rule and the command that mends it, when one is broken.
 void RequireSoundStore(Database& db);

@@ -39,6 +39,8 @@ QStringList RequiredFields(const QString& table);
 // Makes the three tables in a new, empty file (tools and tests only: the
 // program never creates or alters the schema).
 void CreateSchema(Database& db);
+// The same inside the caller's transaction, on a file or on a server.
+void CreateSchemaIn(Database& db);
 
 // Raises NotAStore, naming what is missing, unless the file holds the three
 // tables with the fields the program reads and writes.

@@ -11,7 +11,7 @@ TextWriter::TextWriter(Database& db, const TextTable& table) : db_(db)
     insert_ = QStringLiteral("INSERT INTO %1 (%2, %3, %4) VALUES (?1, ?2, ?3)").arg(t, key, text, fold);
     update_ = QStringLiteral("UPDATE %1 SET %3 = ?2, %4 = ?3 WHERE %2 = ?1").arg(t, key, text, fold);
     // A fold begins with a character no fold of a stored text holds (controls are refused).
-    aside_ = QStringLiteral("UPDATE %1 SET %3 = char(1) || 'aside ' || %2 WHERE %2 = ?1").arg(t, key, fold);
+    aside_ = QStringLiteral("UPDATE %1 SET %3 = ?2 WHERE %2 = ?1").arg(t, key, fold);
 }
 
 void TextWriter::Insert(qint32 key, const QString& text)
@@ -26,7 +26,7 @@ void TextWriter::Update(const Variant& key, const QString& text)
 
 void TextWriter::SetAside(const Variant& key)
 {
-    db_.QueryRows(aside_, {key});
+    db_.QueryRows(aside_, {key, Variant(QChar(1) + QStringLiteral("aside ") + key.ToText())});
 }
 
 }  // namespace tarvix::store

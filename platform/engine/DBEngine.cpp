@@ -1,9 +1,10 @@
 #include "platform/engine/DBEngine.h"
 
-#include "platform/engine/Connection.h"
 #include "platform/engine/ErrorNumbers.h"
+#include "platform/engine/PgConnection.h"
+#include "platform/engine/ServerLink.h"
+#include "platform/engine/SqliteConnection.h"
 #include "platform/engine/StoreFile.h"
-#include "platform/engine/TextRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,24 +15,20 @@
 
 namespace tarvix {
 
-using detail::Connection;
+using detail::SqliteConnection;
 
 namespace {
 
-std::shared_ptr<Connection> openConnection(const StoreFile& file, int flags)
+std::shared_ptr<SqliteConnection> openConnection(const StoreFile& file, int flags)
 {
-    auto conn = std::make_shared<Connection>();
-    conn->path = QDir(file.Folder()).filePath(file.FileName());
-    sqlite3* raw = nullptr;
     // The name as given: a relative one stays good in a folder whose name is not UTF-8.
-    const int rc = sqlite3_open_v2(file.Name().constData(), &raw, flags, nullptr);
-    conn->db.reset(raw);
-    if (rc != SQLITE_OK)
-        conn->fail(rc);
-    sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, DBEngine::BusyTimeoutMs);
-    detail::RegisterTextRules(raw);
-    conn->exec("PRAGMA foreign_keys = ON");
+    return std::make_shared<SqliteConnection>(QDir(file.Folder()).filePath(file.FileName()), file.Name(), flags);
+}
+
+std::shared_ptr<detail::PgConnection> openServer(const QString& path, const QString& uri, bool readOnly)
+{
+    auto conn = std::make_shared<detail::PgConnection>(path, uri, readOnly);
+    conn->loadSchema();
     return conn;
 }
 
@@ -51,6 +48,9 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
     const StoreFile file(name);
     file.CheckReadable();
     const QString full = QFile::decodeName(file.Target());
+    // A store shared through a server: the file only says where.
+    if (ServerLink::IsLinkFile(full))
+        return std::unique_ptr<Database>(new Database(openServer(full, ServerLink::Read(full).Uri(), readOnly)));
     // An old dictionary is the likeliest foreign file to meet under this name.
     if (IsJetFile(name) && !(OnJetFile && OnJetFile(full)))
         throw StoreConditionError(err::NotAStore,
@@ -62,7 +62,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
         file.CheckWritable();
     file.SettleJournal(!readOnly);
     // One thread uses a connection, so SQLite need not lock around every call.
-    std::shared_ptr<Connection> conn =
+    std::shared_ptr<SqliteConnection> conn =
         openConnection(file, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
     try {
         conn->loadSchema();
@@ -73,11 +73,17 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
                                                   .arg(file.FileName(), file.Folder()));
         throw;
     }
-    if (!readOnly && sqlite3_db_readonly(conn->db.get(), "main") == 1)
+    if (!readOnly && conn->readOnly())
         throw EngineError(err::ReadOnly, QStringLiteral("Fișierul „%1” poate fi doar citit; Tarvix are nevoie să scrie "
                                                         "în el.")
                                              .arg(file.FileName()));
     return std::unique_ptr<Database>(new Database(std::move(conn)));
+}
+
+std::unique_ptr<Database> DBEngine::OpenServer(const QString& uri, bool readOnly)
+{
+    ServerLink::CheckUri(uri);
+    return std::unique_ptr<Database>(new Database(openServer(uri, uri, readOnly)));
 }
 
 std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
@@ -88,7 +94,7 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString& name)
         throw EngineError(
             err::AlreadyExists,
             QStringLiteral("Fișierul „%1” există deja în dosarul „%2”.").arg(file.FileName(), file.Folder()));
-    std::shared_ptr<Connection> conn =
+    std::shared_ptr<SqliteConnection> conn =
         openConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     conn->exec("PRAGMA journal_mode = DELETE");
     conn->loadSchema();

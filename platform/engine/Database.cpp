@@ -4,8 +4,6 @@
 #include "platform/engine/ErrorNumbers.h"
 #include "platform/engine/Statement.h"
 
-#include <sqlite3.h>
-
 namespace tarvix {
 
 using detail::Connection;
@@ -17,7 +15,7 @@ Database::~Database() = default;
 
 bool Database::IsOpen() const
 {
-    return conn_ && conn_->db;
+    return conn_ && conn_->isOpen();
 }
 
 QString Database::FilePath() const
@@ -25,9 +23,14 @@ QString Database::FilePath() const
     return conn_->path;
 }
 
+bool Database::OnServer() const
+{
+    return conn_->onServer();
+}
+
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int type)
 {
-    conn_->handle();
+    conn_->ensureOpen();
     const QString trimmed = source.trimmed();
     if (trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
         || trimmed.startsWith(QLatin1String("DELETE"), Qt::CaseInsensitive)) {
@@ -58,7 +61,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
 
 void Database::Execute(const QString& statement)
 {
-    conn_->handle();
+    conn_->ensureOpen();
     const detail::Translated t = conn_->translations.translate(statement, conn_->schema);
     if (t.kind != detail::Translated::Kind::Delete)
         throw EngineError(err::StatementNotUnderstood,
@@ -71,9 +74,8 @@ void Database::Execute(const QString& statement)
 
 void Database::Close()
 {
-    conn_->handle();
-    conn_->clearStatements();
-    conn_->db.reset();
+    conn_->ensureOpen();
+    conn_->close();
 }
 
 void Database::ExecuteScript(const QString& sql)
@@ -83,19 +85,40 @@ void Database::ExecuteScript(const QString& sql)
 
 void Database::BeginTransaction()
 {
-    // Read-only, a transaction is one snapshot of the file and takes no write lock.
-    conn_->exec(sqlite3_db_readonly(conn_->handle(), "main") == 1 ? "BEGIN" : "BEGIN IMMEDIATE");
+    conn_->begin();
 }
 
 void Database::CommitTransaction()
 {
-    conn_->exec("COMMIT");
+    conn_->commit();
 }
 
 void Database::RollbackTransaction() noexcept
 {
-    if (conn_->db && !sqlite3_get_autocommit(conn_->db.get()))
-        sqlite3_exec(conn_->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    conn_->rollback();
+}
+
+void Database::BulkInsert(const QString& table, const std::vector<QString>& columns,
+                          const std::vector<std::vector<Variant>>& rows)
+{
+    conn_->ensureOpen();
+    // Names as the store spells them: a server keeps them in lower case.
+    const detail::TableInfo* t = conn_->schema.find(table);
+    if (!t)
+        throw EngineError(err::UnknownTable, QStringLiteral("Tabela „%1” nu există în baza de date.").arg(table));
+    std::vector<QString> spelt;
+    for (const QString& name : columns) {
+        QString found;
+        for (const detail::ColumnInfo& c : t->columns)
+            for (const QString& n : {c.name, c.foldColumn})
+                if (found.isEmpty() && !n.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
+                    found = n;
+        if (found.isEmpty())
+            throw EngineError(err::UnknownField,
+                              QStringLiteral("Câmpul „%1” nu există în tabela „%2”.").arg(name, t->name));
+        spelt.push_back(found);
+    }
+    conn_->bulkInsert(t->name, spelt, rows);
 }
 
 void Database::ReloadSchema()

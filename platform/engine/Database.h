@@ -35,6 +35,9 @@ public:
     void BeginTransaction();
     void CommitTransaction();
     void RollbackTransaction() noexcept;
+    // For the tools: adds rows at once inside the caller's transaction (COPY on a server).
+    void BulkInsert(const QString& table, const std::vector<QString>& columns,
+                    const std::vector<std::vector<Variant>>& rows);
     // Reads the table list again after the schema changed.
     void ReloadSchema();
     // Table and field names as the file spells them (empty when the table is missing).
@@ -46,6 +49,8 @@ public:
     std::vector<std::vector<Variant>> QueryRows(const QString& sql, const std::vector<Variant>& params = {});
     // The file name given when opening, and the folder it was found in.
     QString FilePath() const;
+    // True for a store on a database server (through a link file or a URI).
+    bool OnServer() const;
 
 private:
     friend class DBEngine;

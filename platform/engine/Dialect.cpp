@@ -316,9 +316,9 @@ private:
         if (from_.size() == 1)
             out.sql = QStringLiteral("DELETE") + where;
         else
-            out.sql = QStringLiteral("DELETE FROM ") + QuoteName(target->name)
-                      + QStringLiteral(" WHERE rowid IN (SELECT ") + QuoteName(target->name) + QStringLiteral(".rowid")
-                      + where + QLatin1Char(')');
+            out.sql = QStringLiteral("DELETE FROM ") + QuoteName(target->name) + QStringLiteral(" WHERE ")
+                      + target->rowid + QStringLiteral(" IN (SELECT ") + QuoteName(target->name) + QLatin1Char('.')
+                      + target->rowid + where + QLatin1Char(')');
     }
 
     std::vector<Token> tokens_;

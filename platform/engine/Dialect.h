@@ -17,6 +17,8 @@ struct TableInfo {
     QString name;
     std::vector<ColumnInfo> columns;  // fold companions left out
     int keyColumn = -1;               // the column that is the row's key (rowid alias), or -1
+    // The row's identity in statements: SQLite's rowid, or a server table's own key column.
+    QString rowid = QStringLiteral("rowid");
     // Index of a column by name, letter case ignored; -1 when there is none.
     int find(const QString& column) const;
 };

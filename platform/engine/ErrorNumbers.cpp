@@ -6,6 +6,13 @@ namespace tarvix::detail {
 
 namespace {
 
+// Texts a file and a server share: %2 is the store's detail.
+const char* const kDuplicateText = "Modificarea nu a fost făcută: ar repeta o valoare care trebuie să fie unică (%2).";
+const char* const kRelatedText =
+    "Modificarea nu a fost făcută: cuvântul sau capitolul la care trimite legătura nu există.";
+const char* const kRequiredText = "Modificarea nu a fost făcută: un câmp obligatoriu a rămas necompletat (%2).";
+const char* const kRefusedText = "Modificarea nu a fost făcută: valoarea este goală sau prea lungă (%2).";
+
 // Which text an SQLite code gets: %1 is the file name, %2 SQLite's detail.
 struct SqliteText {
     int code;  // an extended code, or a primary one matched against (extended & 0xff)
@@ -15,16 +22,11 @@ struct SqliteText {
 };
 
 const SqliteText kSqliteTexts[] = {
-    {SQLITE_CONSTRAINT_UNIQUE, true, err::Duplicate,
-     "Modificarea nu a fost făcută: ar repeta o valoare care trebuie să fie unică (%2)."},
-    {SQLITE_CONSTRAINT_PRIMARYKEY, true, err::Duplicate,
-     "Modificarea nu a fost făcută: ar repeta o valoare care trebuie să fie unică (%2)."},
-    {SQLITE_CONSTRAINT_FOREIGNKEY, true, err::RelatedRowRequired,
-     "Modificarea nu a fost făcută: cuvântul sau capitolul la care trimite legătura nu există."},
-    {SQLITE_CONSTRAINT_NOTNULL, true, err::ValueRequired,
-     "Modificarea nu a fost făcută: un câmp obligatoriu a rămas necompletat (%2)."},
-    {SQLITE_CONSTRAINT_CHECK, true, err::ValueRefused,
-     "Modificarea nu a fost făcută: valoarea este goală sau prea lungă (%2)."},
+    {SQLITE_CONSTRAINT_UNIQUE, true, err::Duplicate, kDuplicateText},
+    {SQLITE_CONSTRAINT_PRIMARYKEY, true, err::Duplicate, kDuplicateText},
+    {SQLITE_CONSTRAINT_FOREIGNKEY, true, err::RelatedRowRequired, kRelatedText},
+    {SQLITE_CONSTRAINT_NOTNULL, true, err::ValueRequired, kRequiredText},
+    {SQLITE_CONSTRAINT_CHECK, true, err::ValueRefused, kRefusedText},
     {SQLITE_BUSY, false, err::Locked,
      "Fișierul „%1” este ocupat de alt program sau de altă copie a lui Tarvix; încercați din nou peste câteva "
      "clipe."},
@@ -51,6 +53,47 @@ const SqliteText kSqliteTexts[] = {
 
 const char* const kOtherFailure = "Eroare a bazei de date: %2.";
 
+// Which text a server's SQLSTATE gets, %1 naming the server; a code of two
+// characters stands for its whole class.
+struct ServerText {
+    const char* sqlstate;
+    int number;
+    const char* text;
+};
+
+const ServerText kServerTexts[] = {
+    {"23505", err::Duplicate, kDuplicateText},
+    {"23503", err::RelatedRowRequired, kRelatedText},
+    {"23502", err::ValueRequired, kRequiredText},
+    {"23514", err::ValueRefused, kRefusedText},
+    {"22001", err::ValueRefused, kRefusedText},
+    {"42501", err::ReadOnly, "Pe serverul %1 nu aveți drept de scriere: modificarea nu a fost făcută."},
+    {"25006", err::ReadOnly, "Baza de date %1 este deschisă doar pentru citire: modificarea nu a fost făcută."},
+    {"2200H", err::Overflow, "Depășire: cheile pe 32 de biți s-au terminat în %1; rândul nu a fost adăugat."},
+    {"40001", err::Locked, "Baza de date %1 este ocupată de alt calculator; încercați din nou peste câteva clipe."},
+    {"40P01", err::Locked, "Baza de date %1 este ocupată de alt calculator; încercați din nou peste câteva clipe."},
+    {"55P03", err::Locked, "Baza de date %1 este ocupată de alt calculator; încercați din nou peste câteva clipe."},
+    {"53100", err::DiskFull, "Nu mai este loc pe discul serverului %1: modificarea nu a fost făcută."},
+    {"08", err::ConnectionLost, "Legătura cu serverul %1 s-a pierdut; ce nu fusese salvat nu a fost scris (%2)."},
+    {"57", err::ConnectionLost, "Legătura cu serverul %1 s-a pierdut; ce nu fusese salvat nu a fost scris (%2)."},
+};
+
+// pattern with %1 and %2 put in, in one pass, so a name or a detail holding "%2" stays as it is.
+QString fill(const char* pattern, const QString& one, const QString& two)
+{
+    const QString p = QString::fromUtf8(pattern);
+    QString text;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        if (p[i] == u'%' && i + 1 < p.size() && (p[i + 1] == u'1' || p[i + 1] == u'2')) {
+            text += p[i + 1] == u'1' ? one : two;
+            ++i;
+        } else {
+            text += p[i];
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 void RaiseSqliteError(sqlite3* db, int rc, const QString& file)
@@ -69,20 +112,19 @@ void RaiseSqliteError(sqlite3* db, int rc, const QString& file)
                 found = &t;
                 break;
             }
-    // One pass, so a file name or a detail holding "%2" stays as it is.
-    const QString pattern = QString::fromUtf8(found ? found->text : kOtherFailure);
-    QString text;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == u'%' && i + 1 < pattern.size() && (pattern[i + 1] == u'1' || pattern[i + 1] == u'2')) {
-            text += pattern[i + 1] == u'1' ? file : detail;
-            ++i;
-        } else {
-            text += pattern[i];
-        }
-    }
+    const QString text = fill(found ? found->text : kOtherFailure, file, detail);
     if (extended == SQLITE_READONLY_ROLLBACK)
         throw StoreConditionError(found->number, text, StoreCondition::RollbackPending, file);
     throw EngineError(found ? found->number : err::EngineFailure, text);
+}
+
+void RaiseServerError(const char* sqlstate, const QString& detail, const QString& server)
+{
+    const QByteArrayView code(sqlstate ? sqlstate : "");
+    for (const ServerText& t : kServerTexts)
+        if (code.startsWith(QByteArrayView(t.sqlstate)))
+            throw EngineError(t.number, fill(t.text, server, detail));
+    throw EngineError(err::EngineFailure, fill(kOtherFailure, server, detail));
 }
 
 }  // namespace tarvix::detail

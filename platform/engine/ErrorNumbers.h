@@ -33,11 +33,12 @@ inline constexpr int RowDeleted = 3167;          // the row went away since it w
 inline constexpr int RelatedRowRequired = 3201;  // a link to a word or chapter that does not exist
 inline constexpr int Locked = 3218;              // another copy holds the file past the wait
 inline constexpr int UnknownField = 3265;
-inline constexpr int ValueRequired = 3314;  // a required field left empty
-inline constexpr int ValueRefused = 3315;   // a value the store's rules refuse
-inline constexpr int NotAStore = 3343;      // not a Tarvix store (not SQLite, or tables/fields missing)
-inline constexpr int ObjectClosed = 3420;   // using a closed connection or recordset
-inline constexpr int AlreadyExists = 3204;  // creating a file that is already there
+inline constexpr int ValueRequired = 3314;   // a required field left empty
+inline constexpr int ValueRefused = 3315;    // a value the store's rules refuse
+inline constexpr int NotAStore = 3343;       // not a Tarvix store (not SQLite, or tables/fields missing)
+inline constexpr int ObjectClosed = 3420;    // using a closed connection or recordset
+inline constexpr int AlreadyExists = 3204;   // creating a file that is already there
+inline constexpr int ConnectionLost = 3151;  // the database server went away during the session
 }  // namespace err
 
 // A failure at opening a store that a command of the program's own tools mends (making the store,
@@ -65,6 +66,10 @@ namespace detail {
 // Throws the engine error for an SQLite result code: its number by the one map
 // below, its text naming the file (a file name, no folder) and SQLite's detail.
 [[noreturn]] void RaiseSqliteError(sqlite3* db, int rc, const QString& file);
+
+// Throws the engine error for a PostgreSQL server's SQLSTATE, by the same
+// numbers: its text names the server and gives the server's detail.
+[[noreturn]] void RaiseServerError(const char* sqlstate, const QString& detail, const QString& server);
 
 }  // namespace detail
 

@@ -8,8 +8,6 @@
 
 #include <QStringList>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <climits>
 
@@ -25,7 +23,7 @@ Recordset::~Recordset() = default;
 
 void Recordset::ensureOpen() const
 {
-    if (!open_ || !conn_->db)
+    if (!open_ || !conn_->isOpen())
         throw EngineError(err::ObjectClosed, QStringLiteral("Setul de înregistrări a fost închis."));
 }
 
@@ -55,16 +53,16 @@ Recordset::Cell Recordset::readCell(const Statement& st, int c)
 {
     Cell cell;
     switch (st.columnType(c)) {
-    case SQLITE_INTEGER:
+    case detail::ColumnType::Integer:
         cell.type = Cell::Type::Integer;
         cell.integer = st.columnInt64(c);
         break;
-    case SQLITE_FLOAT:
+    case detail::ColumnType::Real:
         cell.type = Cell::Type::Real;
         cell.real = st.columnReal(c);
         break;
-    case SQLITE_NULL: cell.offset = 0; break;
-    default: {
+    case detail::ColumnType::Null: cell.offset = 0; break;
+    case detail::ColumnType::Text: {
         const QByteArrayView utf8 = st.columnUtf8(c);
         cell.type = Cell::Type::Text;
         cell.offset = static_cast<std::uint64_t>(texts_.size());
@@ -93,7 +91,7 @@ namespace {
 
 QString tableSelect(const detail::TableInfo& t, const QString& where)
 {
-    QStringList cols{QStringLiteral("rowid")};
+    QStringList cols{t.rowid};
     for (const detail::ColumnInfo& c : t.columns)
         cols << QuoteName(c.name);
     return QStringLiteral("SELECT ") + cols.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + QuoteName(t.name)
@@ -106,7 +104,7 @@ void Recordset::ensureLoaded()
 {
     ensureOpen();
     if (!loaded_)
-        load(tableSelect(*table_, QStringLiteral(" ORDER BY rowid")), {});
+        load(tableSelect(*table_, QStringLiteral(" ORDER BY ") + table_->rowid), {});
 }
 
 bool Recordset::Eof() const
@@ -153,7 +151,7 @@ std::int32_t Recordset::RecordCount()
     if (kind_ == Kind::Table && !loaded_) {
         Statement st(*conn_, QStringLiteral("SELECT count(*) FROM ") + QuoteName(table_->name));
         if (!st.step())
-            conn_->fail(SQLITE_INTERNAL);
+            conn_->failInternal();
         return static_cast<std::int32_t>(std::min<std::int64_t>(st.columnInt64(0), INT32_MAX));
     }
     ensureLoaded();
@@ -237,10 +235,10 @@ void Recordset::Edit()
 
 void Recordset::refreshRow(std::int64_t rowid, std::size_t at)
 {
-    Statement st(*conn_, tableSelect(*table_, QStringLiteral(" WHERE rowid = ?1")));
+    Statement st(*conn_, tableSelect(*table_, QStringLiteral(" WHERE %1 = ?1").arg(table_->rowid)));
     st.bind(1, Variant(rowid));
     if (!st.step())
-        conn_->fail(SQLITE_INTERNAL);
+        conn_->failInternal();
     if (at == rowCount()) {
         for (int c = 1; c < st.columnCount(); ++c)
             cells_.push_back(readCell(st, c));
@@ -281,14 +279,14 @@ void Recordset::Update(int, bool)
                       .arg(QuoteName(t.name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
         // The insert and the check that its key fits in 32 bits stand or fall together.
-        conn_->handle();
+        conn_->ensureOpen();
         Savepoint add(*conn_, "tarvix_add");
         {
             Statement st(*conn_, sql);
             st.bind(values);
             st.run();
         }
-        const std::int64_t rowid = sqlite3_last_insert_rowid(conn_->handle());
+        const std::int64_t rowid = conn_->lastInsertId();
         if (t.keyColumn >= 0 && rowid > INT32_MAX)
             throw EngineError(err::Overflow,
                               QStringLiteral("Depășire: tabela „%1” nu mai are chei libere pe 32 de biți; "
@@ -304,15 +302,15 @@ void Recordset::Update(int, bool)
             QStringList sets;
             for (qsizetype i = 0; i < cols.size(); ++i)
                 sets << QStringLiteral("%1 = ?%2").arg(cols[i]).arg(i + 1);
-            Statement st(*conn_, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                     .arg(QuoteName(t.name), sets.join(QStringLiteral(", ")))
+            Statement st(*conn_, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                                     .arg(QuoteName(t.name), sets.join(QStringLiteral(", ")), t.rowid)
                                      .arg(cols.size() + 1));
             st.bind(values);
             st.bind(static_cast<int>(values.size() + 1), Variant(rowid));
             st.run();
         }
-        if (sqlite3_changes(conn_->handle()) == 0 || cols.isEmpty()) {
-            Statement st(*conn_, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(QuoteName(t.name)));
+        if (cols.isEmpty() || conn_->changes() == 0) {
+            Statement st(*conn_, QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?1").arg(QuoteName(t.name), t.rowid));
             st.bind(1, Variant(rowid));
             if (!st.step())
                 throw EngineError(err::RowDeleted,

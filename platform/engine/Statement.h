@@ -2,6 +2,7 @@
 // connection's cache), bind, step and check; reset and unbound when it goes.
 #pragma once
 
+#include "platform/engine/Connection.h"
 #include "platform/engine/Variant.h"
 
 #include <QByteArrayView>
@@ -10,38 +11,34 @@
 #include <cstdint>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace tarvix::detail {
-
-struct Connection;
 
 class Statement {
 public:
-    Statement(Connection& conn, const QString& sql);
-    ~Statement();
+    Statement(Connection& conn, const QString& sql) : st_(conn.prepare(sql)) {}
+    // The statement stays in the cache: leave it ready for the next use.
+    ~Statement() { st_.reset(); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    void bind(int index, const Variant& value);
+    void bind(int index, const Variant& value) { st_.bind(index, value); }
     // ?1, ?2... in order.
     void bind(const std::vector<Variant>& values);
     // True with a row to read, false once done; any other outcome raises its engine error.
-    bool step();
+    bool step() { return st_.step(); }
     // Steps to the end, rows ignored.
     void run();
 
-    int columnCount() const;
+    int columnCount() const { return st_.columnCount(); }
     Variant column(int index) const;
     // The pieces of column(), for a reader that keeps texts as UTF-8.
-    int columnType(int index) const;
-    QByteArrayView columnUtf8(int index) const;
-    double columnReal(int index) const;
-    std::int64_t columnInt64(int index) const;
+    ColumnType columnType(int index) const { return st_.columnType(index); }
+    QByteArrayView columnUtf8(int index) const { return st_.columnUtf8(index); }
+    double columnReal(int index) const { return st_.columnReal(index); }
+    std::int64_t columnInt64(int index) const { return st_.columnInt64(index); }
 
 private:
-    Connection& conn_;
-    sqlite3_stmt* st_;
+    PreparedStatement& st_;
 };
 
 }  // namespace tarvix::detail

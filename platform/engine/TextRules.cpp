@@ -57,6 +57,17 @@ bool foldMatches(QByteArrayView text, QByteArrayView fold)
     return j == fold.size();
 }
 
+}  // namespace
+
+TextFault TextFaultOf(QByteArrayView text, QByteArrayView fold)
+{
+    if (FirstBadUtf8(text) >= 0)
+        return TextNotUtf8;
+    return foldMatches(text, fold) ? TextSound : FoldOutOfStep;
+}
+
+namespace {
+
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     QByteArrayView text;

@@ -3,8 +3,6 @@
 #include "platform/engine/Connection.h"
 #include "platform/engine/Database.h"
 
-#include <sqlite3.h>
-
 namespace tarvix {
 
 Transaction::Transaction(Database& db) : db_(db)
@@ -29,21 +27,18 @@ Savepoint::Savepoint(Database& db, const char* name) : Savepoint(*db.conn_, name
 Savepoint::Savepoint(detail::Connection& conn, const char* name)
     : conn_(conn), name_(name), outermost_(conn.autocommit())
 {
-    conn_.exec(QByteArray("SAVEPOINT " + name_).constData());
+    conn_.savepoint(name_, outermost_);
 }
 
 Savepoint::~Savepoint()
 {
-    if (done_ || !conn_.db)
-        return;
-    // A commit refused past the busy timeout leaves the transaction open: end it, or it holds the lock.
-    const QByteArray undo = outermost_ ? QByteArray("ROLLBACK") : "ROLLBACK TO " + name_ + "; RELEASE " + name_;
-    sqlite3_exec(conn_.db.get(), undo.constData(), nullptr, nullptr, nullptr);
+    if (!done_)
+        conn_.undoSavepoint(name_, outermost_);
 }
 
 void Savepoint::Release()
 {
-    conn_.exec(QByteArray("RELEASE " + name_).constData());
+    conn_.release(name_, outermost_);
     done_ = true;
 }
 

@@ -1,13 +1,21 @@
 #include "support/TempStore.h"
 
 #include "store/Schema.h"
+#include "support/PgCluster.h"
 
 namespace tarvix::test {
 
 TempStore::TempStore(bool create) : previous_(QDir::currentPath())
 {
     QDir::setCurrent(dir_.path());
-    if (create) {
+    if (create && onServer()) {
+        PgCluster* cluster = PgCluster::Get();
+        schema_ = cluster->freshSchema();
+        std::unique_ptr<Database> db = DBEngine().OpenServer(uri());
+        store::CreateSchema(*db);
+        db->Close();
+        ServerLink::Write(file(), uri());
+    } else if (create) {
         std::unique_ptr<Database> db = DBEngine().CreateDatabase(file());
         store::CreateSchema(*db);
         db->Close();
@@ -18,6 +26,13 @@ TempStore::~TempStore()
 {
     other_.reset();
     QDir::setCurrent(previous_);
+}
+
+QString TempStore::uri() const
+{
+    return schema_.isEmpty() ? QString()
+                             : PgCluster::Get()->uri(QString::fromLatin1(PgCluster::kSharedDatabase),
+                                                     QString::fromLatin1(PgCluster::kAdmin), false, schema_);
 }
 
 Database& TempStore::other()
@@ -70,7 +85,7 @@ void TempStore::link(std::int32_t word, std::int32_t chapter)
 
 std::int64_t TempStore::count(const QString& table)
 {
-    return other().QueryValue(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).ToInt64();
+    return other().QueryValue(QStringLiteral("SELECT count(*) FROM %1").arg(table)).ToInt64();
 }
 
 QStringList TempStore::chaptersOf(std::int32_t word)

@@ -21,6 +21,12 @@ QStringList Column(Database& db, const QString& sql);
 
 class TempStore {
 public:
+    // Which store the next TempStore makes: a file, or a database on the tests' PostgreSQL
+    // cluster with a link to it in the file's place.
+    enum class Backend { File, Server };
+    static inline Backend backend = Backend::File;
+    static bool onServer() { return backend == Backend::Server; }
+
     // Makes the store empty; with create = false only the folder exists.
     explicit TempStore(bool create = true);
     ~TempStore();
@@ -29,6 +35,9 @@ public:
 
     QString folder() const { return dir_.path(); }
     QString file() const { return dir_.filePath(QStringLiteral("Dictionar.mdb")); }
+    // On a server store: its schema in the tests' shared database, and its URI (empty for a file).
+    QString schema() const { return schema_; }
+    QString uri() const;
 
     // A second connection of its own, as another copy of the program would have.
     Database& other();
@@ -45,6 +54,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString schema_;
     QString previous_;
     std::unique_ptr<Database> other_;
 };

@@ -103,6 +103,7 @@ void SharedFolderTest::writersRefusedOnSshfs()
     }
     QCOMPARE(r.code, 3);
     QVERIFY2(r.err.contains(QStringLiteral("fuse.sshfs")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("„tarvix-db share”")), qPrintable(r.err));
     QVERIFY2(r.err.contains(QStringLiteral("NFS cu serviciul lui de blocări")), qPrintable(r.err));
     QVERIFY2(r.err.contains(QDir::toNativeSeparators(share_->mount(0))), qPrintable(r.err));
     QCOMPARE(bytesOf(served + QStringLiteral("/Dictionar.mdb")), before);

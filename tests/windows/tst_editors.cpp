@@ -1,5 +1,6 @@
 // The chapters and words editors driven through their real widgets against a
 // fresh store: design, states, typing, saving, cancelling and deleting.
+#include "support/Backends.h"
 #include "tst_editors_common.h"
 
 #include <QListView>
@@ -491,5 +492,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEditors)
+TARVIX_TEST_BOTH_BACKENDS(TestEditors, QApplication)
 #include "tst_editors.moc"

@@ -4,6 +4,7 @@
 #include "platform/Toolkit.h"
 #include "resources/Resources.h"
 #include "store/Global.h"
+#include "support/Backends.h"
 #include "support/EndProgramRecorder.h"
 #include "support/MsgBoxDouble.h"
 #include "support/TempStore.h"
@@ -512,5 +513,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLinks)
+TARVIX_TEST_BOTH_BACKENDS(TestLinks, QApplication)
 #include "tst_links.moc"

@@ -5,6 +5,7 @@
 #include "search/frmMain.h"
 #include "store/Global.h"
 #include "store/Schema.h"
+#include "support/Backends.h"
 #include "support/EndProgramRecorder.h"
 #include "support/MsgBoxDouble.h"
 #include "support/TempStore.h"
@@ -749,5 +750,6 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     QVERIFY(ErrorRaised());
 }
 
-QTEST_MAIN(SearchWindowTest)
+// The window as the first of a fresh program finds it: only the first pass is that.
+TARVIX_TEST_BOTH_BACKENDS(SearchWindowTest, QApplication, "loadsHiddenWhenReadFirst")
 #include "tst_search.moc"

@@ -1,5 +1,9 @@
 #include "tools/base/StoreTool.h"
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "platform/text/TextFunctions.h"
 #include "store/Schema.h"
 
@@ -82,6 +86,31 @@ QString Neutralised(const QString& text)
 QString Unneutralised(const QString& cell)
 {
     return cell.size() >= 2 && cell.front() == u'\'' && startsLikeAFormula(cell.mid(1)) ? cell.mid(1) : cell;
+}
+
+std::optional<QString> AskPasswordOnTerminal(const QString& server)
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (tty < 0)
+        return std::nullopt;
+    const QByteArray prompt = QStringLiteral("Parola pentru baza de date %1: ").arg(server).toUtf8();
+    ::write(tty, prompt.constData(), static_cast<std::size_t>(prompt.size()));
+    termios saved{};
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (isTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    QByteArray line;
+    char c = 0;
+    while (::read(tty, &c, 1) == 1 && c != '\n')
+        line += c;
+    if (isTerminal)
+        ::tcsetattr(tty, TCSAFLUSH, &saved);
+    ::write(tty, "\n", 1);
+    ::close(tty);
+    return QString::fromUtf8(line);
 }
 
 std::unique_ptr<Database> OpenStore(const QString& file, Access access)

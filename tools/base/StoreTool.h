@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,9 @@ void PrintListed(const QString& prefix, const QStringList& items);
 // ' before such a text (and before one that begins with '), import takes exactly it away.
 QString Neutralised(const QString& text);
 QString Unneutralised(const QString& cell);
+
+// The password for server, read from the terminal without echo; nothing without a terminal.
+std::optional<QString> AskPasswordOnTerminal(const QString& server);
 
 // How a command opens the store (the store's own three ways).
 using Access = store::Access;

@@ -11,8 +11,11 @@
     X(ImportCommand)                                                                                                   \
     X(ImportMdbCommand)                                                                                                \
     X(ConvertCommand)                                                                                                  \
-    X(IndexCommand)                                                                                                   \
-    X(SuggestCommand)
+    X(IndexCommand)                                                                                                    \
+    X(SuggestCommand)                                                                                                  \
+    X(ShareCommand)                                                                                                    \
+    X(LinkCommand)                                                                                                     \
+    X(CopyCommand)
 
 namespace tarvix::tool {
 

@@ -13,6 +13,12 @@ int RunCreate(const QString& file, bool force, bool sample);
 int RunCheck(const QString& file, bool repair);
 int RunExport(const QString& file, const QString& dir, bool force);
 int RunImport(const QString& file, const QString& dir);
+// The store into an empty server database, the file replaced by a link to it and kept as NAME.local.mdb.
+int RunShare(const QString& file, const QString& uri);
+// A link to a server that holds a store.
+int RunLink(const QString& file, const QString& uri);
+// A store copied into a new file or an empty server database; from and to are files, links or URIs.
+int RunCopy(const QString& from, const QString& to);
 
 inline QString folderName(const QString& dir)
 {

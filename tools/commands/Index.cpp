@@ -46,10 +46,12 @@ std::vector<int> printedOrder(const QStringList& texts)
 Contents read(Database& db)
 {
     // One statement is one snapshot without a write lock; one row per word keeps a million links out of memory.
-    const auto rows = db.QueryRows(
-        QStringLiteral("SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
-                       "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
-                       "SELECT 2, ID_Cuvant, group_concat(ID_Capitol) FROM tblLegatura GROUP BY ID_Cuvant"));
+    // A server joins the keys with string_agg, a file with group_concat.
+    const auto rows = db.QueryRows(QStringLiteral("SELECT 0, ID_Cuvant, Cuvant FROM tblDictionar UNION ALL "
+                                                  "SELECT 1, ID_Capitol, Capitol FROM tblCapitol UNION ALL "
+                                                  "SELECT 2, ID_Cuvant, %1 FROM tblLegatura GROUP BY ID_Cuvant")
+                                       .arg(db.OnServer() ? QStringLiteral("string_agg(ID_Capitol::text, ',')")
+                                                          : QStringLiteral("group_concat(ID_Capitol)")));
     Contents c;
     QHash<qint64, int> wordAt, chapterAt;
     std::vector<std::pair<int, QString>> groups;

@@ -44,16 +44,14 @@ public:
     // which text each should have.
     void texts(const store::TextTable& t)
     {
-        const QString table = latin(t.table), key = latin(t.key), field = latin(t.text);
+        const QString key = latin(t.key), field = latin(t.text);
         struct Row {
             Variant id;
             QString text, fold, newText, newFold;
             bool change = false;
         };
         std::vector<Row> rows;
-        for (const auto& r : db_.QueryRows(QStringLiteral("SELECT %2, %3, %3_Fold, tarvix_text_fault(%3, %3_Fold) "
-                                                          "FROM %1 ORDER BY %2")
-                                               .arg(table, key, field))) {
+        for (const auto& r : store::TextsWithFaults(db_, t)) {
             Row row{r[0], r[1].ToText(), r[2].ToText(), {}, {}};
             // Bytes that are not UTF-8 have no right form to guess; check names them.
             if (r[3].ToInt64() != 1) {
@@ -112,8 +110,11 @@ public:
         }
     }
 
+    // A server keeps no log file of its own beside the store.
     void journal()
     {
+        if (db_.OnServer())
+            return;
         if (db_.QueryValue(QStringLiteral("PRAGMA journal_mode"))
                 .ToText()
                 .compare(QLatin1String("wal"), Qt::CaseInsensitive)
