@@ -16,17 +16,17 @@ TextWriter::TextWriter(Database& db, const TextTable& table) : db_(db)
 
 void TextWriter::Insert(qint32 key, const QString& text)
 {
-    db_.QueryRows(insert_, {Variant(key), Variant(text), Variant(FoldKey(text))});
+    db_.ExecuteSql(insert_, {Variant(key), Variant(text), Variant(FoldKey(text))});
 }
 
 void TextWriter::Update(const Variant& key, const QString& text)
 {
-    db_.QueryRows(update_, {key, Variant(text), Variant(FoldKey(text))});
+    db_.ExecuteSql(update_, {key, Variant(text), Variant(FoldKey(text))});
 }
 
 void TextWriter::SetAside(const Variant& key)
 {
-    db_.QueryRows(aside_, {key, Variant(QChar(1) + QStringLiteral("aside ") + key.ToText())});
+    db_.ExecuteSql(aside_, {key, Variant(QChar(1) + QStringLiteral("aside ") + key.ToText())});
 }
 
 }  // namespace tarvix::store

@@ -82,25 +82,29 @@ TableInfo Connection::describeTable(const QString& name, const std::vector<RawCo
     return t;
 }
 
-PreparedStatement& Connection::prepare(const QString& sql)
+Connection::Slot& Connection::slot(const QString& sql)
 {
-    if (lastStmt_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size())
-        return *lastStmt_;
-    auto it = cache_.find(sql);
-    if (it == cache_.end()) {
-        ensureOpen();
-        it = cache_.emplace(sql, prepareNew(sql)).first;
-    }
+    if (lastSlot_ && sql.constData() == lastSql_.constData() && sql.size() == lastSql_.size())
+        return *lastSlot_;
+    lastSlot_ = &cache_[sql];
     lastSql_ = sql;
-    lastStmt_ = it->second.get();
-    return *lastStmt_;
+    return *lastSlot_;
+}
+
+std::unique_ptr<PreparedStatement> Connection::take(Slot& slot, const QString& sql)
+{
+    if (slot.statement)
+        return std::move(slot.statement);
+    ensureOpen();
+    return prepareNew(sql);
 }
 
 void Connection::clearStatements()
 {
-    lastStmt_ = nullptr;
+    lastSlot_ = nullptr;
     lastSql_.clear();
     cache_.clear();
+    ++generation_;
 }
 
 }  // namespace tarvix::detail

@@ -49,8 +49,17 @@ public:
     // Finalizes every statement, then lets the store go.
     void close();
     QString fileName() const;
-    // The cached statement for sql, prepared on first use.
-    PreparedStatement& prepare(const QString& sql);
+    // Where a statement of one text waits between uses; Statement takes it
+    // out and puts it back, so a statement is never in two hands at once.
+    struct Slot {
+        std::unique_ptr<PreparedStatement> statement;
+    };
+    // The slot for sql, made on first use.
+    Slot& slot(const QString& sql);
+    // A statement for sql: the slot's when it waits there, else a new one.
+    std::unique_ptr<PreparedStatement> take(Slot& slot, const QString& sql);
+    // Counts the clearings: a slot of an earlier count is gone.
+    std::uint64_t generation() const { return generation_; }
     // Finalizes every prepared statement.
     void clearStatements();
 
@@ -90,12 +99,14 @@ protected:
 
 private:
     // Statements the windows repeat (a search, a fill) are prepared once.
-    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> cache_;
-    // The statement asked for last, known by its text's storage: a repeated
+    // Node-based: a slot stays where it is while others are added.
+    std::unordered_map<QString, Slot> cache_;
+    // The slot asked for last, known by its text's storage: a repeated
     // search hands over the very text the translation cache holds. The copy
     // keeps that storage alive, so its address cannot stand for another text.
     QString lastSql_;
-    PreparedStatement* lastStmt_ = nullptr;
+    Slot* lastSlot_ = nullptr;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace tarvix::detail

@@ -153,6 +153,15 @@ Variant Database::QueryValue(const QString& sql)
     return st.column(0);
 }
 
+std::int64_t Database::ExecuteSql(const QString& sql, const std::vector<Variant>& params)
+{
+    conn_->ensureOpen();
+    Statement st(*conn_, sql);
+    st.bind(params);
+    st.run();
+    return conn_->changes();
+}
+
 std::vector<std::vector<Variant>> Database::QueryRows(const QString& sql, const std::vector<Variant>& params)
 {
     Statement st(*conn_, sql);

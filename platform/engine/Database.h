@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -16,13 +17,16 @@ namespace detail {
 struct Connection;
 }
 
-// One open file.
+// One open store. Two groups of calls: the windows' dialect, the statements
+// as the windows write them; and the backend's own SQL for the tools and
+// checks, with ?1, ?2... bound, never pasted.
 class Database {
 public:
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // ---- The windows' dialect ----
     // A table name, or a SELECT in the windows' dialect.
     std::unique_ptr<Recordset> OpenRecordset(const QString& source, int type = 0);
     // A DELETE in the windows' dialect.
@@ -30,23 +34,26 @@ public:
     void Close();
     bool IsOpen() const;
 
-    // For the store's tools only: plain SQLite script (schema), transactions.
+    // ---- Raw SQL for the tools and checks ----
+    // A change (INSERT, UPDATE, DELETE) with parameters ?1, ?2...; the number of rows it changed.
+    std::int64_t ExecuteSql(const QString& sql, const std::vector<Variant>& params = {});
+    // One value from a query with no parameters (null when it gives no row).
+    Variant QueryValue(const QString& sql);
+    // Every row of a query, with parameters ?1, ?2...
+    std::vector<std::vector<Variant>> QueryRows(const QString& sql, const std::vector<Variant>& params = {});
+    // Statements with no parameters and no rows, one after the other (a schema).
     void ExecuteScript(const QString& sql);
     void BeginTransaction();
     void CommitTransaction();
     void RollbackTransaction() noexcept;
-    // For the tools: adds rows at once inside the caller's transaction (COPY on a server).
+    // Adds rows at once inside the caller's transaction (COPY on a server).
     void BulkInsert(const QString& table, const std::vector<QString>& columns,
                     const std::vector<std::vector<Variant>>& rows);
     // Reads the table list again after the schema changed.
     void ReloadSchema();
-    // Table and field names as the file spells them (empty when the table is missing).
+    // Table and field names as the store spells them (empty when the table is missing).
     std::vector<QString> TableFields(const QString& table) const;
     bool HasTable(const QString& table) const;
-    // One value from a plain SQLite query with no parameters (tools and checks).
-    Variant QueryValue(const QString& sql);
-    // Every row of a plain SQLite query, with optional parameters ?1, ?2... (tools and checks).
-    std::vector<std::vector<Variant>> QueryRows(const QString& sql, const std::vector<Variant>& params = {});
     // The file name given when opening, and the folder it was found in.
     QString FilePath() const;
     // True for a store on a database server (through a link file or a URI).

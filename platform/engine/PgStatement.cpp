@@ -89,8 +89,13 @@ void PgStatement::bind(int index, const Variant& value)
         return;
     const auto at = static_cast<std::size_t>(index - 1);
     isNull_[at] = value.IsNull();
-    if (!value.IsNull())
-        values_[at] = value.IsText() ? value.ToText().toUtf8() : QByteArray::number(value.ToInt64());
+    // A real in full: 17 digits give back the very double.
+    if (value.IsText())
+        values_[at] = value.ToText().toUtf8();
+    else if (value.IsReal())
+        values_[at] = QByteArray::number(value.ToDouble(), 'g', 17);
+    else if (!value.IsNull())
+        values_[at] = QByteArray::number(value.ToInt64());
 }
 
 void PgStatement::execute()

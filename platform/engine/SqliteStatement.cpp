@@ -26,6 +26,8 @@ void SqliteStatement::bind(int index, const Variant& value)
         const QByteArray utf8 = value.ToText().toUtf8();
         rc = sqlite3_bind_text64(st_, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
                                  SQLITE_TRANSIENT, SQLITE_UTF8);
+    } else if (value.IsReal()) {
+        rc = sqlite3_bind_double(st_, index, value.ToDouble());
     } else {
         rc = sqlite3_bind_int64(st_, index, value.ToInt64());
     }

@@ -2,6 +2,20 @@
 
 namespace tarvix::detail {
 
+Statement::Statement(Connection& conn, const QString& sql)
+    : conn_(conn), home_(conn.slot(sql)), generation_(conn.generation()), owned_(conn.take(home_, sql)), st_(*owned_)
+{
+}
+
+Statement::~Statement()
+{
+    // Ready for the next use; kept only while its slot is there and empty (the connection not cleared, no
+    // other Statement of this text back first).
+    st_.reset();
+    if (conn_.generation() == generation_ && !home_.statement)
+        home_.statement = std::move(owned_);
+}
+
 void Statement::bind(const std::vector<Variant>& values)
 {
     for (std::size_t i = 0; i < values.size(); ++i)

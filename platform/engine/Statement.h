@@ -1,5 +1,7 @@
 // Inside the engine: the one way a statement runs. Prepare (from the
-// connection's cache), bind, step and check; reset and unbound when it goes.
+// connection's cache), bind, step and check; reset, unbound and back in the
+// cache when it goes. It owns its prepared statement while it lives: a second
+// Statement of the same text meanwhile gets one of its own.
 #pragma once
 
 #include "platform/engine/Connection.h"
@@ -15,9 +17,8 @@ namespace tarvix::detail {
 
 class Statement {
 public:
-    Statement(Connection& conn, const QString& sql) : st_(conn.prepare(sql)) {}
-    // The statement stays in the cache: leave it ready for the next use.
-    ~Statement() { st_.reset(); }
+    Statement(Connection& conn, const QString& sql);
+    ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -38,6 +39,10 @@ public:
     std::int64_t columnInt64(int index) const { return st_.columnInt64(index); }
 
 private:
+    Connection& conn_;
+    Connection::Slot& home_;
+    std::uint64_t generation_;
+    std::unique_ptr<PreparedStatement> owned_;
     PreparedStatement& st_;
 };
 

@@ -38,6 +38,20 @@ std::int64_t Variant::ToInt64() const
                       QStringLiteral("Folosire nevalidă a unei valori goale (Null) acolo unde se cere un număr."));
 }
 
+double Variant::ToDouble() const
+{
+    if (const auto* d = std::get_if<double>(&v_))
+        return *d;
+    if (const auto* s = std::get_if<QString>(&v_)) {
+        bool ok = false;
+        const double v = s->trimmed().toDouble(&ok);
+        if (!ok)
+            throw EngineError(err::TypeMismatch, QStringLiteral("Tip nepotrivit: „%1” nu este un număr.").arg(*s));
+        return v;
+    }
+    return static_cast<double>(ToInt64());
+}
+
 std::int32_t Variant::ToInt32() const
 {
     const std::int64_t v = ToInt64();

@@ -19,11 +19,14 @@ public:
 
     bool IsNull() const { return std::holds_alternative<std::monostate>(v_); }
     bool IsText() const { return std::holds_alternative<QString>(v_); }
+    bool IsReal() const { return std::holds_alternative<double>(v_); }
     // Numbers become decimal digits; null becomes the empty text.
     QString ToText() const;
     // Raises Overflow past 32 bits and TypeMismatch for a text that is not a number.
     std::int32_t ToInt32() const;
     std::int64_t ToInt64() const;
+    // Raises as ToInt64 does for a text that is not a number or for null.
+    double ToDouble() const;
 
     bool operator==(const Variant&) const = default;
 

@@ -1,6 +1,9 @@
 // The engine over a real store file: the dialect's statement shapes, text
 // comparison, recordsets, pending rows and the errors callers see.
 #include "platform/Engine.h"
+#include "platform/engine/PgConnection.h"
+#include "platform/engine/SqliteConnection.h"
+#include "platform/engine/Statement.h"
 #include "store/Invariants.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
@@ -10,6 +13,8 @@
 
 #include <QFile>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 using namespace tarvix;
 using test::TempStore;
@@ -59,6 +64,9 @@ private slots:
     void storeGoneWhileOpen();
     void openTimeRules_data();
     void openTimeRules();
+    void realsAreStoredAsReals();
+    void rawChangeCountsItsRows();
+    void twoStatementsOfOneTextKeepTheirOwnRows();
 };
 
 void EngineTest::searchFindsOnlyExactlyThatWord_data()
@@ -636,6 +644,71 @@ void EngineTest::openTimeRules()
     QCOMPARE(number, err::Corrupt);
     QVERIFY2(text.contains(rule), qPrintable(text));
     QVERIFY2(text.contains(mend), qPrintable(text));
+}
+
+// A real goes in as the number it is, not rounded to a whole one.
+void EngineTest::realsAreStoredAsReals()
+{
+    TempStore s;
+    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    db->ExecuteScript("CREATE TABLE tMasura (x DOUBLE PRECISION)");
+    for (const double x : {2.5, -0.1, 1e-300})
+        QCOMPARE(db->ExecuteSql("INSERT INTO tMasura (x) VALUES (?1)", {Variant(x)}), 1);
+    QStringList got;
+    for (const auto& row : db->QueryRows("SELECT x FROM tMasura ORDER BY x"))
+        got << row.at(0).ToText();
+    QCOMPARE(got, (QStringList{"-0.1", "1e-300", "2.5"}));
+    QCOMPARE(db->QueryRows("SELECT count(*) FROM tMasura WHERE x = ?1", {Variant(2.5)}).at(0).at(0).ToInt64(), 1);
+}
+
+// The tools' change verb says how many rows it changed; rows removed by cascade are not counted.
+void EngineTest::rawChangeCountsItsRows()
+{
+    TempStore s;
+    const auto word = s.addWord("ARBORE");
+    const auto first = s.addChapter("GRAFURI");
+    s.link(word, first);
+    s.link(word, s.addChapter("HEAP"));
+    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    const QString unlink = "DELETE FROM tblLegatura WHERE ID_Cuvant = ?1 AND ID_Capitol = ?2";
+    QCOMPARE(db->ExecuteSql(unlink, {Variant(word), Variant(first)}), 1);
+    QCOMPARE(db->ExecuteSql(unlink, {Variant(word), Variant(first)}), 0);
+    QCOMPARE(db->ExecuteSql("DELETE FROM tblDictionar WHERE ID_Cuvant = ?1", {Variant(word)}), 1);
+    QCOMPARE(s.count("tblLegatura"), 0);
+    QCOMPARE(db->ExecuteSql("UPDATE tblCapitol SET Capitol = Capitol"), 2);
+    db->Close();
+    QCOMPARE(errorOf([&] { db->ExecuteSql(unlink, {Variant(word), Variant(first)}); }), err::ObjectClosed);
+}
+
+// A statement in use is its user's alone: a second one of the same text, meanwhile, runs on its own.
+void EngineTest::twoStatementsOfOneTextKeepTheirOwnRows()
+{
+    TempStore s;
+    const auto a = s.addWord("ARBORE");
+    const auto b = s.addWord("BAZĂ");
+    std::unique_ptr<detail::Connection> conn;
+    if (TempStore::onServer())
+        conn = std::make_unique<detail::PgConnection>(s.file(), s.uri(), false);
+    else
+        conn = std::make_unique<detail::SqliteConnection>(s.file(), QFile::encodeName(s.file()), SQLITE_OPEN_READWRITE);
+    const QString sql = "SELECT Cuvant FROM tblDictionar WHERE ID_Cuvant >= ?1 ORDER BY ID_Cuvant";
+    for (int round = 0; round < 2; ++round) {
+        detail::Statement outer(*conn, sql);
+        outer.bind(1, Variant(a));
+        QVERIFY(outer.step());
+        {
+            detail::Statement inner(*conn, sql);
+            inner.bind(1, Variant(b));
+            QVERIFY(inner.step());
+            QCOMPARE(inner.column(0).ToText(), QString("BAZĂ"));
+            QVERIFY(!inner.step());
+        }
+        QCOMPARE(outer.column(0).ToText(), QString("ARBORE"));
+        QVERIFY(outer.step());
+        QCOMPARE(outer.column(0).ToText(), QString("BAZĂ"));
+        QVERIFY(!outer.step());
+    }
+    conn->close();
 }
 
 // A missing or vanished file has no counterpart on a server.

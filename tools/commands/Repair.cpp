@@ -35,7 +35,7 @@ public:
                                 o.noWord && o.noChapter ? QStringLiteral("lipseau și cuvântul, și capitolul")
                                 : o.noWord              ? QStringLiteral("lipsea cuvântul")
                                                         : QStringLiteral("lipsea capitolul"));
-            db_.QueryRows(QStringLiteral("DELETE FROM tblLegatura WHERE rowid = ?1"), {o.row});
+            db_.ExecuteSql(QStringLiteral("DELETE FROM tblLegatura WHERE rowid = ?1"), {o.row});
         }
     }
 
