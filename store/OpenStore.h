@@ -15,8 +15,13 @@ namespace tarvix::store {
 // out of step. ForWriting: for writing, once the rules the windows rely on hold.
 enum class Access { ReadOnly, ForRepair, ForWriting };
 
-// The open store; raises the engine's error, or NotAStore naming what is
-// missing, or Corrupt naming the broken rule and the command that mends it.
+// The open store; raises the engine's error (with AdvisedText), or NotAStore
+// naming what is missing, or Corrupt naming the broken rule and the command
+// that mends it.
 std::unique_ptr<Database> Open(const QString& file, Access access);
+
+// An engine error's text, followed, when the engine named a condition that a
+// tarvix-db command mends, by that command.
+QString AdvisedText(const EngineError& e);
 
 }  // namespace tarvix::store

@@ -53,11 +53,11 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool readO
         return std::unique_ptr<Database>(new Database(openServer(full, ServerLink::Read(full).Uri(), readOnly)));
     // An old dictionary is the likeliest foreign file to meet under this name.
     if (IsJetFile(name) && !(OnJetFile && OnJetFile(full)))
-        throw EngineError(err::NotAStore,
-                          QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai "
-                                         "veche, nu una Tarvix. Datele lui se pot aduce cu comanda "
-                                         "„tarvix-db convert %1”, care păstrează originalul alături.")
-                              .arg(file.FileName(), file.Folder()));
+        throw StoreConditionError(err::NotAStore,
+                                  QStringLiteral("Fișierul „%1” din dosarul „%2” este o bază de date Access mai "
+                                                 "veche, nu una Tarvix.")
+                                      .arg(file.FileName(), file.Folder()),
+                                  StoreCondition::OlderAccessFile, file.FileName());
     if (!readOnly)
         file.CheckWritable();
     file.SettleJournal(!readOnly);

@@ -38,7 +38,7 @@ const SqliteText kSqliteTexts[] = {
      "Fișierul „%1” a fost șters sau mutat cât timp programul lucra cu el: modificarea nu a fost făcută."},
     {SQLITE_READONLY_ROLLBACK, true, err::ReadOnly,
      "Lângă „%1” a rămas o modificare întreruptă, care trebuie anulată înainte ca fișierul să fie citit, iar el este "
-     "deschis doar pentru citire. Rulați „tarvix-db check %1” într-un dosar care poate fi scris."},
+     "deschis doar pentru citire."},
     {SQLITE_READONLY, false, err::ReadOnly,
      "Fișierul „%1” sau dosarul lui poate fi doar citit: modificarea nu a fost făcută."},
     {SQLITE_FULL, false, err::DiskFull, "Nu mai este loc pe disc: modificarea nu a fost făcută."},
@@ -112,8 +112,10 @@ void RaiseSqliteError(sqlite3* db, int rc, const QString& file)
                 found = &t;
                 break;
             }
-    throw EngineError(found ? found->number : err::EngineFailure,
-                      fill(found ? found->text : kOtherFailure, file, detail));
+    const QString text = fill(found ? found->text : kOtherFailure, file, detail);
+    if (extended == SQLITE_READONLY_ROLLBACK)
+        throw StoreConditionError(found->number, text, StoreCondition::RollbackPending, file);
+    throw EngineError(found ? found->number : err::EngineFailure, text);
 }
 
 void RaiseServerError(const char* sqlstate, const QString& detail, const QString& server)

@@ -41,6 +41,26 @@ inline constexpr int AlreadyExists = 3204;   // creating a file that is already 
 inline constexpr int ConnectionLost = 3151;  // the database server went away during the session
 }  // namespace err
 
+// A failure at opening a store that a command of the program's own tools mends (making the store,
+// converting an older file, undoing a change cut short). The engine names the condition and the
+// file; the layer that knows the tools words the advice.
+enum class StoreCondition { Missing, OlderAccessFile, RollbackPending };
+
+class StoreConditionError : public EngineError {
+public:
+    StoreConditionError(int number, QString text, StoreCondition condition, QString fileName)
+        : EngineError(number, std::move(text)), condition_(condition), fileName_(std::move(fileName))
+    {
+    }
+    StoreCondition Condition() const noexcept { return condition_; }
+    // The file's name as the text gives it (no folder).
+    const QString& FileName() const noexcept { return fileName_; }
+
+private:
+    StoreCondition condition_;
+    QString fileName_;
+};
+
 namespace detail {
 
 // Throws the engine error for an SQLite result code: its number by the one map

@@ -114,14 +114,11 @@ void StoreFile::checkLength(qsizetype bytes) const
 void StoreFile::CheckReadable() const
 {
     checkLink();
-    // A first run meets this: say how to make the store, not only that it is missing.
+    // A first run meets this: named as such, so the program and its tools can say how to make a store.
     if (!Exists())
-        throw EngineError(err::FileNotFound,
-                          // Each command on a line of its own, whole, ready to be copied into a terminal.
-                          QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.\nÎntr-un terminal deschis în "
-                                         "acest dosar, comanda\ntarvix-db create %1\nface o bază de date goală, "
-                                         "iar comanda\ntarvix-db sample %1\nuna cu dicționarul de exemplu.")
-                              .arg(FileName(), Folder()));
+        throw StoreConditionError(err::FileNotFound,
+                                  QStringLiteral("Nu găsesc fișierul „%1” în dosarul „%2”.").arg(FileName(), Folder()),
+                                  StoreCondition::Missing, FileName());
     struct stat st {};
     ::stat(target_.constData(), &st);
     if (S_ISDIR(st.st_mode))
@@ -208,11 +205,14 @@ void StoreFile::SettleJournal(bool write) const
     try {
         CheckWritable();
     } catch (const EngineError& e) {
-        throw EngineError(err::ReadOnly,
-                          QStringLiteral("Lângă „%1” a rămas „%2”: o modificare întreruptă așteaptă să fie anulată, "
-                                         "iar aici nu o pot anula (%3) Faceți ca fișierul și dosarul „%4” să poată fi "
-                                         "scrise, apoi rulați „tarvix-db check %1”, care o anulează.")
-                              .arg(FileName(), journal.FileName(), e.Text(), Folder()));
+        throw StoreConditionError(
+            err::ReadOnly,
+            QStringLiteral(
+                "Lângă „%1” a rămas „%2”: o modificare întreruptă așteaptă să fie anulată, iar aici nu o pot "
+                "anula (%3) Faceți ca fișierul și dosarul „%4” să poată fi scrise; la următoarea "
+                "deschidere o anulez.")
+                .arg(FileName(), journal.FileName(), e.Text(), Folder()),
+            StoreCondition::RollbackPending, FileName());
     }
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(target_.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -11,11 +11,12 @@
 namespace tarvix {
 namespace {
 
-// Key layout: one 16-bit primary weight per UTF-16 unit, big-endian, ended by
-// 0x0000; then the accent level and the case level (one byte each, trailing
-// defaults dropped, each ended by 0x01); then, when a unit's weights are shared
-// with another unit, the units themselves, so that different texts never share
-// a key. Equal primaries mean equal lengths, so the later levels line up.
+// Key layout: one primary weight per UTF-16 unit (in one byte or three, see
+// PrimaryCode), ended by 0x00; then the accent level and the case level (one
+// byte each, trailing defaults dropped, each ended by 0x01); then, when a
+// unit's weights are shared with another unit, the units themselves, so that
+// different texts never share a key. Equal primaries mean equal lengths, so
+// the later levels line up.
 constexpr std::uint16_t kBlank = 0x0008;
 constexpr std::uint16_t kSpace = 0x0009;        // other white space
 constexpr std::uint16_t kSign = 0x0100;         // + code, for the first 0x250 codes
@@ -103,16 +104,12 @@ inline Weight weightOf(char16_t c, const std::array<Weight, 0x250>& t)
     return c < 0x250 ? t[c] : compute(c);
 }
 
-// The first pass's view of a weight: the primary as stored, whether the later levels say anything, and
-// whether another unit has the same weights (the units then end the key, to tell the texts apart).
-struct Primary {
-    std::uint16_t bigEndian;
-    std::uint16_t flags;  // kNotPlain, kShared
-};
-constexpr std::uint16_t kNotPlain = 1;
-constexpr std::uint16_t kShared = 2;
+// Whether a unit's accent or case level says anything, and whether another unit has the same weights
+// (the units then end the key, to tell the texts apart).
+constexpr std::uint8_t kNotPlain = 1;
+constexpr std::uint8_t kShared = 2;
 
-Primary primaryOf(const Weight& w)
+std::uint8_t flagsOf(const Weight& w)
 {
     // Owned by one unit each: the blank, the signs below 0x250, ASCII digits, and the letters of the
     // Romanian alphabet in either case; everything else (other blanks, digits and letters) shares weights.
@@ -120,77 +117,134 @@ Primary primaryOf(const Weight& w)
     const bool own = p == kBlank || (p >= kSign && p < kSign + 0x250)
                      || (p >= kDigit && p < kDigit + 10 && w.accent == kPlain)
                      || (p >= kLatin && p < kLatin + 26 * 4 && (w.accent == kPlain || w.accent == kPlain + 1));
-    return {qToBigEndian(p), static_cast<std::uint16_t>((w.accent != kPlain || w.lower != kPlain ? kNotPlain : 0)
-                                                        | (own ? 0 : kShared))};
+    return static_cast<std::uint8_t>((w.accent != kPlain || w.lower != kPlain ? kNotPlain : 0) | (own ? 0 : kShared));
 }
 
-const std::array<Primary, 0x250>& primaries()
+// The primaries of the units most texts are made of (the blank, ASCII signs and digits, the Romanian
+// letters) are written as one byte each; every other primary as a lead byte and its two bytes. The
+// single bytes and the leads interleave in the primaries' order, so the bytes compare as the weights:
+// a lead stands for the primaries between two common ones, and exists only where there are some.
+class PrimaryCode {
+public:
+    // Never a unit's byte, so one OR over a text's bytes tells whether all its units were common.
+    static constexpr std::uint8_t kNotCommon = 0x80;
+
+    // Out of line, so the callers' guard check stays small.
+    Q_NEVER_INLINE PrimaryCode()
+    {
+        QString units = QStringLiteral(" 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZĂÂÎȘȚ");
+        for (char16_t c = 0x21; c < 0x7F; ++c)
+            if (!QChar::isLetterOrNumber(c))
+                units += QChar(c);
+        for (const QChar c : units)
+            common_.push_back(compute(c.unicode()).primary);
+        std::sort(common_.begin(), common_.end());
+        common_.erase(std::unique(common_.begin(), common_.end()), common_.end());
+        std::uint8_t next = 1;
+        for (std::size_t k = 0; k < common_.size(); ++k) {
+            if (common_[k] > (k == 0 ? 0 : common_[k - 1] + 1))
+                leadBefore_.push_back(next++);
+            else
+                leadBefore_.push_back(0);
+            byte_.push_back(next++);
+        }
+        leadBefore_.push_back(next++);
+        Q_ASSERT(next <= kNotCommon);
+        fast_.fill(kNotCommon);
+        for (const QChar c : units) {
+            const Weight w = compute(c.unicode());
+            if (flagsOf(w) == 0)
+                fast_[c.unicode()] = byte_[indexOf(w.primary)];
+        }
+    }
+    // The primary's bytes at out; returns past them.
+    std::uint8_t* write(std::uint16_t primary, std::uint8_t* out) const
+    {
+        const auto k = indexOf(primary);
+        if (k < common_.size() && common_[k] == primary) {
+            *out = byte_[k];
+            return out + 1;
+        }
+        out[0] = leadBefore_[k];
+        out[1] = static_cast<std::uint8_t>(primary >> 8);
+        out[2] = static_cast<std::uint8_t>(primary);
+        return out + 3;
+    }
+    // A unit's one byte when it is common, plain and owns its weights; kNotCommon otherwise.
+    const std::array<std::uint8_t, 0x10000>& fast() const { return fast_; }
+
+private:
+    std::size_t indexOf(std::uint16_t primary) const
+    {
+        return static_cast<std::size_t>(std::lower_bound(common_.begin(), common_.end(), primary) - common_.begin());
+    }
+    std::vector<std::uint16_t> common_;
+    std::vector<std::uint8_t> byte_, leadBefore_;
+    // All units, so the common loop needs no range check; only the few lines of the common units are ever read.
+    std::array<std::uint8_t, 0x10000> fast_;
+};
+
+const PrimaryCode& primaryCode()
 {
-    static const auto p = [] {
-        std::array<Primary, 0x250> a{};
-        for (char16_t c = 0; c < 0x250; ++c)
-            a[c] = primaryOf(table()[c]);
-        return a;
-    }();
-    return p;
+    static const PrimaryCode code;
+    return code;
+}
+
+// Any text: the primaries as coded, then the accent and case levels and, when needed, the units.
+// Kept out of the common path, whose loop then needs no registers saved.
+Q_NEVER_INLINE qsizetype writeGeneralKey(const char16_t* s, qsizetype n, std::uint8_t* out)
+{
+    const auto& t = table();
+    const PrimaryCode& code = primaryCode();
+    std::uint8_t* p = out;
+    unsigned flags = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Weight w = weightOf(s[i], t);
+        p = code.write(w.primary, p);
+        flags |= flagsOf(w);
+    }
+    *p++ = 0;
+    for (int level = 0; level < 2; ++level) {
+        std::uint8_t* lastSignificant = p;
+        for (qsizetype i = 0; (flags & kNotPlain) && i < n; ++i) {
+            const Weight w = weightOf(s[i], t);
+            const std::uint8_t b = level == 0 ? w.accent : w.lower;
+            *p++ = b;
+            if (b != kPlain)
+                lastSignificant = p;
+        }
+        p = lastSignificant;
+        *p++ = kLevelEnd;
+    }
+    for (qsizetype i = 0; (flags & kShared) && i < n; ++i) {
+        const std::uint16_t be = qToBigEndian(static_cast<std::uint16_t>(s[i]));
+        std::memcpy(p, &be, 2);
+        p += 2;
+    }
+    return p - out;
 }
 
 }  // namespace
 
 qsizetype WriteRomanianSortKey(const QString& text, unsigned char* out)
 {
-    const auto& t = table();
     const qsizetype n = text.size();
-    const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
-    std::uint8_t* p = out;
-    // Most texts are plain upper-case letters: their accent and case levels are empty.
-    const auto& fast = primaries();
-    unsigned flags = 0;
-    // Units past the table are rare: checked once for the whole text, so the common loop has no branch.
-    char16_t highest = 0;
-    for (qsizetype i = 0; i < n; ++i)
-        highest = std::max(highest, s[i]);
-    if (highest < 0x250) {
-        for (qsizetype i = 0; i < n; ++i) {
-            const Primary w = fast[s[i]];
-            std::memcpy(p, &w.bigEndian, 2);
-            p += 2;
-            flags |= w.flags;
-        }
-    } else {
-        for (qsizetype i = 0; i < n; ++i) {
-            const Primary w = s[i] < 0x250 ? fast[s[i]] : primaryOf(compute(s[i]));
-            std::memcpy(p, &w.bigEndian, 2);
-            p += 2;
-            flags |= w.flags;
-        }
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    // Most texts are plain upper-case letters, blanks and digits: one byte each and empty later levels.
+    const auto& fast = primaryCode().fast();
+    // No branch per unit: a unit outside the common ones is noticed once the loop is done.
+    std::uint8_t seen = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const std::uint8_t b = fast[s[i]];
+        out[i] = b;
+        seen |= b;
     }
-    const bool notPlain = flags & kNotPlain, shared = flags & kShared;
-    *p++ = 0;
-    *p++ = 0;
-    if (!notPlain) {
-        *p++ = kLevelEnd;
-        *p++ = kLevelEnd;
-    } else {
-        for (int level = 0; level < 2; ++level) {
-            std::uint8_t* lastSignificant = p;
-            for (qsizetype i = 0; i < n; ++i) {
-                const Weight w = weightOf(s[i], t);
-                const std::uint8_t b = level == 0 ? w.accent : w.lower;
-                *p++ = b;
-                if (b != kPlain)
-                    lastSignificant = p;
-            }
-            p = lastSignificant;
-            *p++ = kLevelEnd;
-        }
-    }
-    for (qsizetype i = 0; shared && i < n; ++i) {
-        const std::uint16_t be = qToBigEndian(static_cast<std::uint16_t>(s[i]));
-        std::memcpy(p, &be, 2);
-        p += 2;
-    }
-    return p - out;
+    if (seen & PrimaryCode::kNotCommon)
+        return writeGeneralKey(s, n, out);
+    out[n] = 0;
+    out[n + 1] = kLevelEnd;
+    out[n + 2] = kLevelEnd;
+    return n + 3;
 }
 
 void AppendRomanianSortKey(const QString& text, QByteArray& out)

@@ -18,7 +18,7 @@ void AppendRomanianSortKey(const QString& text, QByteArray& out);
 // The most bytes the key of a text of n UTF-16 units takes.
 constexpr qsizetype RomanianSortKeyBound(qsizetype n)
 {
-    return n * 6 + 4;
+    return n * 7 + 4;
 }
 // The key written at out, which has room for RomanianSortKeyBound(text.size()) bytes; returns its length.
 // For a caller that keeps many keys in one buffer of its own.

@@ -19,16 +19,17 @@ std::uint32_t ItemStore::add(QString text)
     std::uint64_t prefix0 = 0, prefix1 = 0;
     if (sorted_) {
         const std::size_t offset = keysSize_;
-        const auto room = offset + static_cast<std::size_t>(RomanianSortKeyBound(text.size()));
+        // Room for 16 zero bytes past the key too: the prefixes are then read whole, however short the key.
+        const auto room = offset + static_cast<std::size_t>(RomanianSortKeyBound(text.size())) + 16;
         if (room > keys_.size())
             keys_.resize(std::max(room, 2 * keys_.size()));
+        unsigned char* key = keys_.data() + offset;
         keyOffset = static_cast<std::uint32_t>(offset);
-        keyLength = static_cast<std::uint32_t>(WriteRomanianSortKey(text, keys_.data() + offset));
+        keyLength = static_cast<std::uint32_t>(WriteRomanianSortKey(text, key));
         keysSize_ = offset + keyLength;
-        unsigned char head[16] = {};
-        std::memcpy(head, keys_.data() + offset, std::min<std::size_t>(16, keyLength));
-        prefix0 = qFromBigEndian<std::uint64_t>(head);
-        prefix1 = qFromBigEndian<std::uint64_t>(head + 8);
+        std::memset(key + keyLength, 0, 16);
+        prefix0 = qFromBigEndian<std::uint64_t>(key);
+        prefix1 = qFromBigEndian<std::uint64_t>(key + 8);
     }
     Item& item = items_.emplace_back();
     item.prefix0 = prefix0;
@@ -116,18 +117,21 @@ bool ItemStore::settle()
     if (n < 512) {
         std::sort(recs.begin(), recs.end(), less);
     } else {
-        // A long list: a stable radix pass per byte of the first prefix (bytes all alike are
-        // skipped), the counts of every byte taken in one read; then only the runs that share
-        // the prefix are compared in full.
+        // A long list: a stable radix pass per 11 bits of the prefix's top 33 bits (digits all alike
+        // are skipped), the counts of every digit taken in one read; then only the runs that share
+        // those bits are compared in full. Eleven bits keep the counts in the first-level cache.
+        constexpr int kDigitBits = 11, kDigits = 3, kLowest = 64 - kDigitBits * kDigits;
+        constexpr std::uint64_t kMask = (1u << kDigitBits) - 1;
         std::vector<Rec>& spare = spare_;
         spare.resize(n);
-        std::vector<std::array<std::uint32_t, 256>> counts(8, std::array<std::uint32_t, 256>{});
+        std::vector<std::array<std::uint32_t, kMask + 1>> counts(kDigits, std::array<std::uint32_t, kMask + 1>{});
         for (const Rec& r : recs)
-            for (int b = 0; b < 8; ++b)
-                ++counts[b][(r.p0 >> (8 * b)) & 0xFF];
-        for (int b = 0; b < 8; ++b) {
-            std::array<std::uint32_t, 256>& count = counts[b];
-            if (count[(recs[0].p0 >> (8 * b)) & 0xFF] == n)
+            for (int d = 0; d < kDigits; ++d)
+                ++counts[d][(r.p0 >> (kLowest + kDigitBits * d)) & kMask];
+        for (int d = 0; d < kDigits; ++d) {
+            auto& count = counts[d];
+            const int shift = kLowest + kDigitBits * d;
+            if (count[(recs[0].p0 >> shift) & kMask] == n)
                 continue;
             std::uint32_t at = 0;
             for (std::uint32_t& c : count) {
@@ -136,12 +140,12 @@ bool ItemStore::settle()
                 at += k;
             }
             for (const Rec& r : recs)
-                spare[count[(r.p0 >> (8 * b)) & 0xFF]++] = r;
+                spare[count[(r.p0 >> shift) & kMask]++] = r;
             recs.swap(spare);
         }
         for (std::size_t i = 0; i < n;) {
             std::size_t j = i + 1;
-            while (j < n && recs[j].p0 == recs[i].p0)
+            while (j < n && (recs[j].p0 >> kLowest) == (recs[i].p0 >> kLowest))
                 ++j;
             if (j - i > 1)
                 std::sort(recs.begin() + static_cast<std::ptrdiff_t>(i), recs.begin() + static_cast<std::ptrdiff_t>(j),

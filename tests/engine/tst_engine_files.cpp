@@ -2,6 +2,7 @@
 // number and a clear text when opened as the program opens it, and through
 // "tarvix-db check"; the file is byte-identical afterwards and no file appears.
 #include "platform/Engine.h"
+#include "store/OpenStore.h"
 #include "store/Schema.h"
 #include "support/TempStore.h"
 
@@ -159,37 +160,46 @@ void BadFilesTest::sweep_data()
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("text");  // a part of the message the user reads
     QTest::addColumn<int>("toolStatus");
+    // What the program and the tool add: the command that mends it; the engine names no command.
+    QTest::addColumn<QString>("advice");
 
     const QString notStore = QStringLiteral("nu este o bază de date Tarvix");
     QTest::newRow("missing") << Kind::Missing << err::FileNotFound
-                             << QStringLiteral("Nu găsesc fișierul „Dictionar.mdb”") << 3;
+                             << QStringLiteral("Nu găsesc fișierul „Dictionar.mdb”") << 3
+                             << QStringLiteral("\ntarvix-db create Dictionar.mdb\n");
     QTest::newRow("a folder of that name")
-        << Kind::Folder << err::CannotOpen << QStringLiteral("este un dosar, nu un fișier") << 3;
+        << Kind::Folder << err::CannotOpen << QStringLiteral("este un dosar, nu un fișier") << 3 << QString();
     QTest::newRow("a pipe of that name") << Kind::Fifo << err::CannotOpen
-                                         << QStringLiteral("nu este un fișier obișnuit, ci o conductă") << 3;
-    QTest::newRow("0 bytes") << Kind::Empty << err::NotAStore << QStringLiteral("lipsește tabela „tblDictionar”") << 3;
-    QTest::newRow("store cut in half") << Kind::TruncatedHalf << err::Corrupt << QStringLiteral("este deteriorat") << 3;
+                                         << QStringLiteral("nu este un fișier obișnuit, ci o conductă") << 3
+                                         << QString();
+    QTest::newRow("0 bytes") << Kind::Empty << err::NotAStore << QStringLiteral("lipsește tabela „tblDictionar”") << 3
+                             << QString();
+    QTest::newRow("store cut in half") << Kind::TruncatedHalf << err::Corrupt << QStringLiteral("este deteriorat") << 3
+                                       << QString();
     QTest::newRow("store cut inside its header")
-        << Kind::TruncatedHeader << err::Corrupt << QStringLiteral("este deteriorat") << 3;
+        << Kind::TruncatedHeader << err::Corrupt << QStringLiteral("este deteriorat") << 3 << QString();
     QTest::newRow("store cut to its first page")
-        << Kind::TruncatedPage << err::Corrupt << QStringLiteral("este deteriorat") << 3;
-    QTest::newRow("random bytes") << Kind::RandomBytes << err::NotAStore << notStore << 3;
+        << Kind::TruncatedPage << err::Corrupt << QStringLiteral("este deteriorat") << 3 << QString();
+    QTest::newRow("random bytes") << Kind::RandomBytes << err::NotAStore << notStore << 3 << QString();
     QTest::newRow("older Access file") << Kind::AccessHeader << err::NotAStore
-                                       << QStringLiteral("bază de date Access mai veche") << 3;
-    QTest::newRow("text file") << Kind::TextFile << err::NotAStore << notStore << 3;
-    QTest::newRow("read-only file") << Kind::ReadOnlyFile << err::ReadOnly << QStringLiteral("poate fi doar citit")
-                                    << 3;
+                                       << QStringLiteral("bază de date Access mai veche") << 3
+                                       << QStringLiteral("„tarvix-db convert Dictionar.mdb”");
+    QTest::newRow("text file") << Kind::TextFile << err::NotAStore << notStore << 3 << QString();
+    QTest::newRow("read-only file") << Kind::ReadOnlyFile << err::ReadOnly << QStringLiteral("poate fi doar citit") << 3
+                                    << QString();
     QTest::newRow("read-only folder") << Kind::ReadOnlyFolder << err::ReadOnly << QStringLiteral("poate fi doar citit")
-                                      << 3;
+                                      << 3 << QString();
     QTest::newRow("links table missing") << Kind::NoTable << err::NotAStore
-                                         << QStringLiteral("lipsește tabela „tblLegatura”") << 3;
+                                         << QStringLiteral("lipsește tabela „tblLegatura”") << 3 << QString();
     QTest::newRow("title field missing") << Kind::NoField << err::NotAStore
-                                         << QStringLiteral("tabela „tblCapitol” nu are câmpul „Capitol”") << 3;
+                                         << QStringLiteral("tabela „tblCapitol” nu are câmpul „Capitol”") << 3
+                                         << QString();
     QTest::newRow("fold field missing") << Kind::NoFoldField << err::NotAStore
-                                        << QStringLiteral("tabela „tblDictionar” nu are câmpul „Cuvant_Fold”") << 3;
+                                        << QStringLiteral("tabela „tblDictionar” nu are câmpul „Cuvant_Fold”") << 3
+                                        << QString();
     QTest::newRow("locked by another copy")
         << Kind::LockedByOther << err::Locked
-        << QStringLiteral("este ocupat de alt program sau de altă copie a lui Tarvix") << 3;
+        << QStringLiteral("este ocupat de alt program sau de altă copie a lui Tarvix") << 3 << QString();
 }
 
 std::unique_ptr<QProcess> BadFilesTest::prepare(Kind kind, const QString& folder)
@@ -259,6 +269,7 @@ void BadFilesTest::sweep()
     QFETCH(int, number);
     QFETCH(QString, text);
     QFETCH(int, toolStatus);
+    QFETCH(QString, advice);
     if (needsPermissions(kind) && ::geteuid() == 0)
         QSKIP("running as root: permission bits do not stop root from writing, so a read-only file or folder "
               "cannot be made here; run the tests as an ordinary user to cover this case");
@@ -286,10 +297,23 @@ void BadFilesTest::sweep()
         got = e.Number();
         message = e.Text();
     }
+    // As the program opens it: the same error, with the command that mends it added.
+    QString programMessage;
+    try {
+        store::Open(kFile, store::Access::ForWriting)->Close();
+    } catch (const EngineError& e) {
+        programMessage = e.Text();
+    }
     DBEngine::BusyTimeoutMs = savedTimeout;
     qInfo("%s: %d %s", step, got, qPrintable(message));
     QCOMPARE(got, number);
     QVERIFY2(message.contains(text), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("tarvix-db")), qPrintable(message));
+    QVERIFY2(programMessage.startsWith(message), qPrintable(programMessage));
+    if (advice.isEmpty())
+        QCOMPARE(programMessage, message);
+    else
+        QVERIFY2(programMessage.contains(advice), qPrintable(programMessage));
 
 #ifdef TARVIX_DB_TOOL
     // The same file through the store tool: its exit status and the same error on stderr.
@@ -301,6 +325,7 @@ void BadFilesTest::sweep()
     qInfo("tarvix-db check: status %d: %s", tool.exitCode(), qPrintable(err.trimmed()));
     QCOMPARE(tool.exitCode(), toolStatus);
     QVERIFY2(err.contains(QStringLiteral("eroarea %1").arg(number)) && err.contains(text), qPrintable(err));
+    QVERIFY2(err.contains(advice), qPrintable(err));
 #else
     Q_UNUSED(toolStatus);
 #endif

@@ -68,6 +68,23 @@ void TextTest::collationOrder_data()
                                        << "0" << -1;
     QTest::newRow("shorter first") << "AB"
                                    << "ABA" << -1;
+    // Units outside the common ones are keyed longer; they must still fall between the right neighbours.
+    QTest::newRow("blank before tab") << " "
+                                      << "\t" << -1;
+    QTest::newRow("tab before sign") << "A\tB"
+                                     << "A!B" << -1;
+    QTest::newRow("ASCII sign before other sign") << "~"
+                                                  << "§" << -1;
+    QTest::newRow("other sign before digit") << "§"
+                                             << "0" << -1;
+    QTest::newRow("euro before digit") << "AB€"
+                                       << "AB0" << -1;
+    QTest::newRow("other letter after Z") << "ZZ"
+                                          << "Æ" << -1;
+    QTest::newRow("other letter after Z in a word") << "AÆ"
+                                                    << "AZ" << 1;
+    QTest::newRow("accented lower case with its letter") << "äZ"
+                                                         << "B" << -1;
 }
 
 void TextTest::collationOrder()

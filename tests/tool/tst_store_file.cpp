@@ -158,6 +158,14 @@ void StoreFileTest::interruptedChangeOnAReadOnlyFolderIsSaid()
     QCOMPARE(r.code, 3);
     QVERIFY2(r.err.contains(QStringLiteral("o modificare întreruptă așteaptă să fie anulată")), qPrintable(r.err));
     QVERIFY2(r.err.contains(QStringLiteral("„tarvix-db check Dictionar.mdb”")), qPrintable(r.err));
+    // The engine says what is pending; the command that undoes it is the tool's to name.
+    try {
+        DBEngine().OpenDatabase(QDir(where).filePath(kStore), true);
+        QFAIL("the store opened");
+    } catch (const StoreConditionError& e) {
+        QCOMPARE(e.Condition(), StoreCondition::RollbackPending);
+        QVERIFY2(!e.Text().contains(QStringLiteral("tarvix-db")), qPrintable(e.Text()));
+    }
     QCOMPARE(bytesOf(store), before);
     QVERIFY(QFile::exists(store + QStringLiteral("-journal")));
 }

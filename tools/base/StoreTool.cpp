@@ -54,7 +54,7 @@ void PrintErr(const QString& text)
 
 QString DescribeEngineError(const EngineError& e)
 {
-    return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(e.Text());
+    return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(store::AdvisedText(e));
 }
 
 QStringList Listed(const QStringList& items, int limit)
