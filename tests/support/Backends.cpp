@@ -3,6 +3,7 @@
 #include "support/PgCluster.h"
 #include "support/TempStore.h"
 
+#include <QCoreApplication>
 #include <QMetaMethod>
 #include <QTest>
 
@@ -26,6 +27,9 @@ int RunOnBothBackends(QObject& test, int argc, char** argv, const QStringList& f
         ServerPassSkipped skipped(why);
         return failed + QTest::qExec(&skipped, QStringList{args.first()});
     }
+    // Windows the first pass closed go now, so the second starts as a fresh program would.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
     TempStore::backend = TempStore::Backend::Server;
     QStringList serverArgs = args;
     if (args.size() == 1) {

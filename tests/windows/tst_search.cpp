@@ -750,6 +750,5 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     QVERIFY(ErrorRaised());
 }
 
-// The window as the first of a fresh program finds it: only the first pass is that.
-TARVIX_TEST_BOTH_BACKENDS(SearchWindowTest, QApplication, "loadsHiddenWhenReadFirst")
+TARVIX_TEST_BOTH_BACKENDS(SearchWindowTest, QApplication)
 #include "tst_search.moc"
