@@ -23,6 +23,10 @@ QString adviceFor(const StoreConditionError& e)
     case StoreCondition::RollbackPending:
         return QStringLiteral(" Comanda „tarvix-db check %1”, rulată unde fișierul poate fi scris, o anulează.")
             .arg(e.FileName());
+    case StoreCondition::LocksNotShared:
+        return QStringLiteral(" Sau puneți dicționarul pe un server PostgreSQL cu „tarvix-db share”.");
+    case StoreCondition::BrokenServerLink:
+        return QStringLiteral(" Comanda „tarvix-db link %1 ADRESĂ” îl scrie din nou.").arg(e.FileName());
     }
     return {};
 }

@@ -44,7 +44,7 @@ inline constexpr int ConnectionLost = 3151;  // the database server went away du
 // A failure at opening a store that a command of the program's own tools mends (making the store,
 // converting an older file, undoing a change cut short). The engine names the condition and the
 // file; the layer that knows the tools words the advice.
-enum class StoreCondition { Missing, OlderAccessFile, RollbackPending };
+enum class StoreCondition { Missing, OlderAccessFile, RollbackPending, LocksNotShared, BrokenServerLink };
 
 class StoreConditionError : public EngineError {
 public:

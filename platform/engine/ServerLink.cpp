@@ -106,11 +106,11 @@ ServerLink ServerLink::Read(const QString& path)
     const bool sound = all.size() <= kMaxLinkBytes && lines.size() == 2 && lines[0] == QString::fromUtf8(kFirstLine)
                        && looksLikeUri(lines[1]);
     if (!sound)
-        throw EngineError(err::CannotOpen,
-                          QStringLiteral("Fișierul „%1” începe ca o legătură la un server, dar nu are pe al doilea "
-                                         "rând adresa bazei de date (postgresql://SERVER/BAZĂ). Comanda „tarvix-db "
-                                         "link %1 ADRESĂ” îl scrie din nou.")
-                              .arg(name));
+        throw StoreConditionError(err::CannotOpen,
+                                  QStringLiteral("Fișierul „%1” începe ca o legătură la un server, dar nu are pe al "
+                                                 "doilea rând adresa bazei de date (postgresql://SERVER/BAZĂ).")
+                                      .arg(name),
+                                  StoreCondition::BrokenServerLink, name);
     CheckUri(lines[1]);
     return ServerLink(lines[1]);
 }

@@ -154,16 +154,17 @@ void StoreFile::checkLocks(const QByteArray& path) const
     const std::optional<FileSystemLocks::Mount> mount = FileSystemLocks::MountOf(path);
     const QString type = mount ? mount->type : QStringLiteral("necunoscut");
     if (mount && !FileSystemLocks::Unshared(*mount).isEmpty())
-        throw EngineError(err::LocksNotShared,
-                          QStringLiteral("„%1” din dosarul „%2” se află pe un sistem de fișiere %3 (montat în „%4”), "
-                                         "ale cărui blocări nu sunt văzute de celelalte calculatoare care lucrează cu "
-                                         "el: două calculatoare care scriu deodată ar strica baza de date. De aceea "
-                                         "Tarvix nu scrie aici; comenzile care doar citesc (check, export, index) "
-                                         "merg. Pentru lucrul în comun între calculatoare, puneți dicționarul pe un "
-                                         "server PostgreSQL cu „tarvix-db share” sau fișierul pe un disc de rețea "
-                                         "ale cărui blocări le văd toate calculatoarele (NFS cu serviciul lui de "
-                                         "blocări, SMB fără nobrl).")
-                              .arg(FileName(), Folder(), FileSystemLocks::Unshared(*mount), mount->mountPoint));
+        throw StoreConditionError(
+            err::LocksNotShared,
+            QStringLiteral("„%1” din dosarul „%2” se află pe un sistem de fișiere %3 (montat în „%4”), "
+                           "ale cărui blocări nu sunt văzute de celelalte calculatoare care lucrează cu "
+                           "el: două calculatoare care scriu deodată ar strica baza de date. De aceea "
+                           "Tarvix nu scrie aici; comenzile care doar citesc (check, export, index) "
+                           "merg. Pentru lucrul în comun între calculatoare, puneți fișierul pe un disc de "
+                           "rețea ale cărui blocări le văd toate calculatoarele (NFS cu serviciul lui "
+                           "de blocări, SMB fără nobrl).")
+                .arg(FileName(), Folder(), FileSystemLocks::Unshared(*mount), mount->mountPoint),
+            StoreCondition::LocksNotShared, FileName());
     // NFS without its lock service refuses every lock; SQLite would call that
     // "busy". Asked of network disks only: closing a file drops every lock this
     // process holds on it, another connection's too.

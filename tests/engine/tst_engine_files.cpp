@@ -104,6 +104,7 @@ enum class Kind {
     RandomBytes,
     AccessHeader,
     TextFile,
+    BrokenServerLink,
     ReadOnlyFile,
     ReadOnlyFolder,
     NoTable,
@@ -185,6 +186,9 @@ void BadFilesTest::sweep_data()
                                        << QStringLiteral("bază de date Access mai veche") << 3
                                        << QStringLiteral("„tarvix-db convert Dictionar.mdb”");
     QTest::newRow("text file") << Kind::TextFile << err::NotAStore << notStore << 3 << QString();
+    QTest::newRow("link to a server without its address")
+        << Kind::BrokenServerLink << err::CannotOpen << QStringLiteral("nu are pe al doilea rând adresa") << 3
+        << QStringLiteral("„tarvix-db link Dictionar.mdb ADRESĂ”");
     QTest::newRow("read-only file") << Kind::ReadOnlyFile << err::ReadOnly << QStringLiteral("poate fi doar citit") << 3
                                     << QString();
     QTest::newRow("read-only folder") << Kind::ReadOnlyFolder << err::ReadOnly << QStringLiteral("poate fi doar citit")
@@ -232,6 +236,7 @@ std::unique_ptr<QProcess> BadFilesTest::prepare(Kind kind, const QString& folder
         break;
     }
     case Kind::TextFile: writeFile(path, "CUVINTE\nCASA,ISTORIE\nMASA,GEOGRAFIE\n"); break;
+    case Kind::BrokenServerLink: writeFile(path, QByteArray(ServerLink::kFirstLine) + "\n"); break;
     case Kind::ReadOnlyFile:
         writeFile(path, realStore(folder));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
