@@ -723,8 +723,10 @@ void SearchWindowTest::unusableStoreEndsTheProgram()
     frmMain f;
     // Both ways in run inside some handler (the splash's timer, or the start-up): its error boundary.
     if (show) {
-        // The window must not become usable; should it show anyway, close it so the test ends.
-        QTimer::singleShot(0, [&] {
+        // The window must not become usable; should it show anyway, close it so the test ends. The guard drops
+        // the timer with this test, should the refusal end the handler before it fires.
+        QObject guard;
+        QTimer::singleShot(0, &guard, [&] {
             if (f.IsLoaded() && f.widget()->isVisible())
                 f.Unload();
         });
