@@ -3,6 +3,7 @@
 // extraction included, beside a baseline that only reads the same files and
 // splits them into words, the two alternating in each iteration; then the
 // whole command as a user runs it, with its peak memory.
+#include "support/TimedChild.h"
 #include "tools/commands/LinkMatcher.h"
 #include "tools/formats/ChapterText.h"
 
@@ -17,14 +18,9 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <random>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
-extern char** environ;
 
 using namespace tarvix::tool;
 
@@ -199,33 +195,16 @@ void BM_MatchAgainstSplit(benchmark::State& state)
 }
 BENCHMARK(BM_MatchAgainstSplit)->Iterations(6)->Unit(benchmark::kMillisecond);
 
-// The wall time on a busy machine is mostly waiting for a core: the CPU time is reported beside it.
 int run(const std::vector<std::string>& args, long* peakKb = nullptr, double* took = nullptr, double* cpu = nullptr)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        struct rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        if (peakKb)
-            *peakKb = usage.ru_maxrss;
-        if (cpu)
-            *cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-                   + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    }
+    const tarvix::test::TimedChild c = tarvix::test::RunTimed(args);
+    if (peakKb)
+        *peakKb = c.peakKb;
     if (took)
-        *took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
+        *took = c.seconds;
+    if (cpu)
+        *cpu = c.cpuSeconds;
+    return c.status;
 }
 
 // The command itself: the store opened and read, the files read, matched, sorted and written.

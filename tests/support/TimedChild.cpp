@@ -24,6 +24,7 @@ TimedChild RunTimed(const std::vector<std::string>& args)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     TimedChild c;
@@ -31,6 +32,8 @@ TimedChild RunTimed(const std::vector<std::string>& args)
         struct rusage usage {};
         wait4(pid, &c.status, 0, &usage);
         c.peakKb = usage.ru_maxrss;
+        c.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                       + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     posix_spawn_file_actions_destroy(&actions);

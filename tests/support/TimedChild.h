@@ -9,12 +9,13 @@ namespace tarvix::test {
 
 struct TimedChild {
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system: on a busy machine the wall time is mostly waiting for a core
     long peakKb = 0;
     int status = -1;  // as wait4 gives it
     bool ok() const;
 };
 
-// Standard output goes to /dev/null; args[0] is the program's path.
+// Standard output and errors go to /dev/null; args[0] is the program's path.
 TimedChild RunTimed(const std::vector<std::string>& args);
 
 }  // namespace tarvix::test
