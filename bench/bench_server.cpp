@@ -150,25 +150,28 @@ BENCHMARK(SearchServerAgainstFile)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 template <class Window>
 void FillListServerAgainstFile(benchmark::State& state)
 {
-    Global::db = std::move(stores->file);
+    // Global::db holds the store being measured only while it is; each store goes back to its holder after.
     Window form;
+    Global::db = std::move(stores->file);
     form.Load();
+    stores->file = std::move(Global::db);
     Clock::duration onServer{}, onFile{};
     bool right = true;
     alternate(
         state,
         [&](bool server) {
-            std::unique_ptr<Database>& other = server ? stores->server : stores->file;
-            std::swap(Global::db, other);
+            std::unique_ptr<Database>& holder = server ? stores->server : stores->file;
+            Global::db = std::move(holder);
             const Clock::duration d = timed([&] {
                 EditorProbe::FillList(form);
                 QCoreApplication::sendPostedEvents();
             });
             right = right && form.List1.ListCount() == kRows;
-            std::swap(Global::db, other);
+            holder = std::move(Global::db);
             return d;
         },
         onServer, onFile);
+    Global::db = std::move(stores->file);
     form.Unload();
     stores->file = std::move(Global::db);
     if (!right || ErrorRaised())
