@@ -41,6 +41,11 @@ QStringList RequiredFields(const QString& table);
 void CreateSchema(Database& db);
 // The same inside the caller's transaction, on a file or on a server.
 void CreateSchemaIn(Database& db);
+// CreateSchemaIn in two steps, for a copy that brings many rows at once: the
+// tables with their keys and text rules, then, once the rows are in, the
+// links' indexes and (on a server) their references to words and chapters.
+void CreateTablesIn(Database& db);
+void AddLinkRulesIn(Database& db);
 
 // Raises NotAStore, naming what is missing, unless the file holds the three
 // tables with the fields the program reads and writes.

@@ -577,6 +577,9 @@ void EngineTest::openTimeRules_data()
     QTest::newRow("fold with the cedilla form")
         << "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) VALUES ('şir', 'ŞIR');"
         << "câmpul Cuvant_Fold" << repair;
+    QTest::newRow("fold of accented letters without them")
+        << "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) VALUES ('élève', 'ELEVE');"
+        << "câmpul Cuvant_Fold" << repair;
     QTest::newRow("fold one letter short") << "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) VALUES ('ţară', 'ȚAR');"
                                            << "câmpul Cuvant_Fold" << repair;
     QTest::newRow("fold not of its text")

@@ -45,6 +45,25 @@ QString serverBin()
     return {};
 }
 
+// A test program killed (by a timeout, a crash, a Ctrl+C) never runs its
+// destructors: a watcher in a session of its own stops the server and removes
+// its folder once the program is gone. After a normal end it finds nothing left.
+void watchOver(const QString& dir, const QString& data, const QString& bin, bool asNobody)
+{
+    QProcess w;
+    w.setProgram(QStringLiteral("setsid"));
+    w.setArguments({QStringLiteral("sh"), QStringLiteral("-c"),
+                    QStringLiteral("while kill -0 \"$1\" 2>/dev/null; do sleep 1; done; "
+                                   "if [ -d \"$2\" ]; then $4 \"$3/pg_ctl\" -D \"$2\" -m immediate stop; "
+                                   "rm -rf \"$5\"; fi"),
+                    QStringLiteral("sh"), QString::number(::getpid()), data, bin,
+                    asNobody ? QStringLiteral("runuser -u nobody --") : QString(), dir});
+    w.setStandardInputFile(QProcess::nullDevice());
+    w.setStandardOutputFile(QProcess::nullDevice());
+    w.setStandardErrorFile(QProcess::nullDevice());
+    w.startDetached();
+}
+
 std::unique_ptr<PgCluster>& instance()
 {
     static std::unique_ptr<PgCluster> cluster;
@@ -160,6 +179,7 @@ bool PgCluster::setUp(QString& whyNot)
             QStringLiteral("the PostgreSQL server did not start: ") + QString::fromLocal8Bit(log.readAll()).right(400);
         return false;
     }
+    watchOver(dir_.path(), data_, bin_, asNobody_);
     return true;
 }
 

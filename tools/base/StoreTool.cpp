@@ -57,6 +57,11 @@ QString DescribeEngineError(const EngineError& e)
     return QStringLiteral("eroarea %1: %2").arg(e.Number()).arg(store::AdvisedText(e));
 }
 
+QString HandEditor(const Database& db)
+{
+    return db.OnServer() ? QStringLiteral("psql") : QStringLiteral("sqlite3");
+}
+
 QStringList Listed(const QStringList& items, int limit)
 {
     QStringList out = items.mid(0, limit);

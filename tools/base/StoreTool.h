@@ -56,6 +56,9 @@ private:
 // "eroarea 3024: Nu găsesc ..."
 QString DescribeEngineError(const EngineError& e);
 
+// The program a user edits the store with by hand: sqlite3 for a file, psql for a server.
+QString HandEditor(const Database& db);
+
 // The first items of a long list, then "… și încă N".
 QStringList Listed(const QStringList& items, int limit = 50);
 // Each of Listed(items) on stderr, after prefix.

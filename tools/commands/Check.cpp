@@ -156,8 +156,8 @@ public:
                                 .arg(what, Shortened(text), key, id);
             if (r[3].ToInt64() == 1) {
                 problems << QStringLiteral("%1 cu %2 %3 nu este text UTF-8 valid (se vede „%4”); schimbați-i textul "
-                                           "cu programul care l-a scris (de exemplu sqlite3).")
-                                .arg(what, key, id, Shortened(text));
+                                           "cu programul care l-a scris (de exemplu %5).")
+                                .arg(what, key, id, Shortened(text), HandEditor(db_));
                 continue;
             }
             const QString want = FoldKey(text);

@@ -80,10 +80,10 @@ public:
                     again = true;
                     cannot << QStringLiteral("%1 „%2” (%3 %4) ar fi același cu alt %5 dacă nu se ține seama de "
                                              "literele mari și mici; hotărâți care dintre ele rămâne, ștergeți-l sau "
-                                             "schimbați-l pe celălalt (de exemplu cu sqlite3) și rulați din nou "
+                                             "schimbați-l pe celălalt (de exemplu cu %6) și rulați din nou "
                                              "„tarvix-db check --repair”.")
                                   .arg(QString::fromUtf8(t.what), Shortened(row.text), key, row.id.ToText(),
-                                       QString::fromUtf8(t.one));
+                                       QString::fromUtf8(t.one), HandEditor(db_));
                 }
         }
         // Folds move out of the way first, so no two rows hold the same one in between.

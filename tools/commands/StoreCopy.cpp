@@ -86,7 +86,7 @@ void StoreCopy::RequireEmpty(Database& db, const QString& name)
 void StoreCopy::WriteInto(Database& to) const
 {
     Transaction transaction(to);
-    store::CreateSchemaIn(to);
+    store::CreateTablesIn(to);
     to.ReloadSchema();
     const std::vector<QString> words{latin(store::kWords.key), latin(store::kWords.text),
                                      latin(store::kWords.text) + QStringLiteral("_Fold")};
@@ -95,6 +95,7 @@ void StoreCopy::WriteInto(Database& to) const
     to.BulkInsert(latin(store::kWords.table), words, words_);
     to.BulkInsert(latin(store::kChapters.table), chapters, chapters_);
     to.BulkInsert(latin(store::kLinks), {latin(store::kWords.key), latin(store::kChapters.key)}, links_);
+    store::AddLinkRulesIn(to);
     setKeysGiven(to, latin(store::kWords.table), latin(store::kWords.key), wordsGiven_);
     setKeysGiven(to, latin(store::kChapters.table), latin(store::kChapters.key), chaptersGiven_);
     setKeysGiven(to, latin(store::kLinks), QStringLiteral("rowid"), Links());
