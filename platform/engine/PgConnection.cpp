@@ -82,8 +82,8 @@ void PgConnection::connect(const QString& uri)
     known.erase(uri);
     if (needsPassword)
         throw EngineError(err::CannotOpen,
-                          QStringLiteral("Baza de date %1 nu poate fi deschisă: serverul cere o parolă. Puneți-o în "
-                                         "~/.pgpass sau porniți programul ca să o ceară.")
+                          QStringLiteral("Baza de date %1 nu poate fi deschisă: serverul cere o parolă și nu a primit-o. "
+                                         "Puneți-o în ~/.pgpass sau scrieți-o când programul o cere.")
                               .arg(server_));
     throw EngineError(err::CannotOpen,
                       QStringLiteral("Baza de date %1 nu poate fi deschisă (%2).").arg(server_, detail));

@@ -13,7 +13,7 @@ std::optional<QString> PasswordBox(const QString& prompt, const QString& title)
     dialog.setLabelText(prompt);
     dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Renunț"));
+    dialog.setCancelButtonText(QStringLiteral("Renunță"));
     dialog.setInputMethodHints(Qt::ImhHiddenText | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
     dialog.setAccessibleName(title);
     if (dialog.exec() != QDialog::Accepted)
