@@ -4,7 +4,7 @@
 
 namespace tarvix::store {
 
-TextWriter::TextWriter(Database& db, const TextTable& table) : db_(db)
+TextWriter::TextWriter(Database& db, const TextTable& table) : db_(db), table_(table)
 {
     const QString t = QLatin1String(table.table), key = QLatin1String(table.key), text = QLatin1String(table.text);
     const QString fold = FoldField(table);
@@ -21,12 +21,23 @@ void TextWriter::Insert(qint32 key, const QString& text)
 
 void TextWriter::Update(const Variant& key, const QString& text)
 {
-    db_.ExecuteSql(update_, {key, Variant(text), Variant(FoldKey(text))});
+    requireChanged(db_.ExecuteSql(update_, {key, Variant(text), Variant(FoldKey(text))}), key);
 }
 
 void TextWriter::SetAside(const Variant& key)
 {
-    db_.ExecuteSql(aside_, {key, Variant(QChar(1) + QStringLiteral("aside ") + key.ToText())});
+    requireChanged(db_.ExecuteSql(aside_, {key, Variant(QChar(1) + QStringLiteral("aside ") + key.ToText())}), key);
+}
+
+// A row another computer deleted since it was read is never reported as written.
+void TextWriter::requireChanged(std::int64_t rows, const Variant& key) const
+{
+    if (rows != 0)
+        return;
+    QString text = QStringLiteral("%1 cu %2 %3 a fost șters între timp de altă copie a programului.")
+                       .arg(QString::fromUtf8(table_.what), QLatin1String(table_.key), key.ToText());
+    text[0] = text[0].toUpper();
+    throw EngineError(err::RowDeleted, text);
 }
 
 }  // namespace tarvix::store

@@ -16,14 +16,16 @@ public:
 
     // A new row with the key given.
     void Insert(qint32 key, const QString& text);
-    // The row's text, and its fold with it.
+    // The row's text, and its fold with it; RowDeleted when the row is gone.
     void Update(const Variant& key, const QString& text);
     // Moves the row's fold out of the way of any text's fold, so texts can
     // change places before each is updated; Update puts it back.
     void SetAside(const Variant& key);
 
 private:
+    void requireChanged(std::int64_t rows, const Variant& key) const;
     Database& db_;
+    const TextTable& table_;
     QString insert_, update_, aside_;
 };
 

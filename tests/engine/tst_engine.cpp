@@ -7,6 +7,7 @@
 #include "store/Invariants.h"
 #include "store/Schema.h"
 #include "store/Statements.h"
+#include "store/TextWriter.h"
 #include "support/Backends.h"
 #include "support/ErrorOf.h"
 #include "support/TempStore.h"
@@ -67,6 +68,7 @@ private slots:
     void realsAreStoredAsReals();
     void rawChangeCountsItsRows();
     void twoStatementsOfOneTextKeepTheirOwnRows();
+    void textWriterNamesARowAnotherCopyDeleted();
 };
 
 void EngineTest::searchFindsOnlyExactlyThatWord_data()
@@ -650,6 +652,24 @@ void EngineTest::openTimeRules()
 }
 
 // A real goes in as the number it is, not rounded to a whole one.
+// check --repair writes through TextWriter: a row gone since it was read is an
+// error, so the repair is undone rather than reported as done.
+void EngineTest::textWriterNamesARowAnotherCopyDeleted()
+{
+    TempStore s;
+    const std::int32_t key = s.addWord("UNU");
+    auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    store::TextWriter writer(*db, store::kWords);
+    s.other().Execute(store::DeleteWordStatement("UNU"));
+    for (const auto& write : {std::function<void()>([&] { writer.SetAside(Variant(key)); }),
+                              std::function<void()>([&] { writer.Update(Variant(key), "DOI"); })}) {
+        QString text;
+        QCOMPARE(errorOf(write, &text), err::RowDeleted);
+        QVERIFY2(text.startsWith(QStringLiteral("Cuvântul cu ID_Cuvant %1 ").arg(key)), qPrintable(text));
+    }
+    QCOMPARE(s.count("tblDictionar"), 0);
+}
+
 void EngineTest::realsAreStoredAsReals()
 {
     TempStore s;
