@@ -4,8 +4,7 @@
 // Also the rules checked when the store is opened, on the same store.
 #include "platform/Engine.h"
 #include "store/Invariants.h"
-#include "store/Schema.h"
-#include "store/Statements.h"
+#include "support/LargeStore.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,33 +18,14 @@ using namespace tarvix;
 
 namespace {
 
-constexpr int kRows = 32767;
-constexpr int kLinks = 1000000;
+constexpr int kRows = test::kLargeRows;
 
 class LargeStore {
 public:
     LargeStore()
     {
         QDir::setCurrent(dir_.path());
-        auto db = DBEngine().CreateDatabase("Dictionar.mdb");
-        store::CreateSchema(*db);
-        db->BeginTransaction();
-        db->ExecuteScript(
-            QStringLiteral(
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) SELECT 'CUVANT' || i, 'CUVANT' || i FROM n;"
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                "INSERT INTO tblCapitol (Capitol, Capitol_Fold) SELECT 'CAPITOLUL ' || i, 'CAPITOLUL ' || i FROM n;"
-                // Word 1 gets exactly 30 chapters; the other links spread over the other words.
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
-                "INSERT INTO tblLegatura SELECT 1, i * 1000 FROM n;"
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-                "INSERT INTO tblLegatura SELECT 2 + abs(random()) % %3, 1 + abs(random()) % %1 FROM n;")
-                .arg(kRows)
-                .arg(kLinks - 30)
-                .arg(kRows - 1));
-        db->CommitTransaction();
-        db->Close();
+        test::MakeLargeStore(file());
     }
     ~LargeStore() { QDir::setCurrent(QDir::tempPath()); }
     QString file() const { return dir_.filePath("Dictionar.mdb"); }
@@ -58,20 +38,6 @@ LargeStore& largeStore()
 {
     static LargeStore store;
     return store;
-}
-
-// The search as the main window runs it: the statement text through the engine, each title read by name.
-std::size_t searchThroughEngine(Database& db)
-{
-    auto rs = db.OpenRecordset(store::SearchStatement("CUVANT1"));
-    std::size_t rows = 0;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        QString title = rs->Fields("capitol").Value.ToText();
-        benchmark::DoNotOptimize(title);
-        ++rows;
-    }
-    rs->Close();
-    return rows;
 }
 
 // The same query prepared once on plain SQLite, both texts of each row read.
@@ -126,14 +92,14 @@ void SearchEngineAgainstSqlite(benchmark::State& state)
     for (auto _ : state) {
         const auto a = Clock::now();
         if (engineFirst)
-            engineRows = searchThroughEngine(*db);
+            engineRows = test::SearchLargeStore(*db);
         else
             sqliteRows = direct.run();
         const auto b = Clock::now();
         if (engineFirst)
             sqliteRows = direct.run();
         else
-            engineRows = searchThroughEngine(*db);
+            engineRows = test::SearchLargeStore(*db);
         const auto c = Clock::now();
         engine += engineFirst ? b - a : c - b;
         sqlite += engineFirst ? c - b : b - a;

@@ -8,6 +8,7 @@
 #include "resources/Resources.h"
 #include "store/Global.h"
 #include "store/Schema.h"
+#include "support/EditorProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,14 +26,6 @@
 #include <cstdio>
 #include <map>
 #include <random>
-
-namespace tarvix {
-// Reaches the editors' private refill from outside a window.
-class EditorProbe {
-public:
-    static void FillList(Editor& e) { e.FillList(); }
-};
-}  // namespace tarvix
 
 using namespace tarvix;
 

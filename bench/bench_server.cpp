@@ -8,8 +8,8 @@
 #include "platform/Toolkit.h"
 #include "resources/Resources.h"
 #include "store/Global.h"
-#include "store/Schema.h"
-#include "store/Statements.h"
+#include "support/EditorProbe.h"
+#include "support/LargeStore.h"
 #include "support/PgCluster.h"
 
 #include <QApplication>
@@ -24,21 +24,12 @@
 
 #include <benchmark/benchmark.h>
 
-namespace tarvix {
-// Reaches the editors' private refill from outside a window.
-class EditorProbe {
-public:
-    static void FillList(Editor& e) { e.FillList(); }
-};
-}  // namespace tarvix
-
 using namespace tarvix;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kRows = 32767;
-constexpr int kLinks = 1000000;
+constexpr int kRows = test::kLargeRows;
 
 struct Stores {
     QTemporaryDir fileDir, linkDir;
@@ -61,43 +52,6 @@ double runTool(const QString& folder, const QStringList& args)
     if (!ok)
         std::fprintf(stderr, "tarvix-db %s: %s\n", qPrintable(args.join(' ')), p.readAllStandardError().constData());
     return ok ? s : -1;
-}
-
-void makeFileStore(const QString& path)
-{
-    auto db = DBEngine().CreateDatabase(path);
-    store::CreateSchema(*db);
-    db->BeginTransaction();
-    db->ExecuteScript(
-        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                       "INSERT INTO tblDictionar (Cuvant, Cuvant_Fold) SELECT 'CUVANT' || i, 'CUVANT' || i FROM n;"
-                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                       "INSERT INTO tblCapitol (Capitol, Capitol_Fold) SELECT 'CAPITOLUL ' || i, 'CAPITOLUL ' || i "
-                       "FROM n;"
-                       // Word 1 gets exactly 30 chapters; the other links spread over the other words.
-                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
-                       "INSERT INTO tblLegatura SELECT 1, i * 1000 FROM n;"
-                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-                       "INSERT INTO tblLegatura SELECT 2 + abs(random()) % %3, 1 + abs(random()) % %1 FROM n;")
-            .arg(kRows)
-            .arg(kLinks - 30)
-            .arg(kRows - 1));
-    db->CommitTransaction();
-    db->Close();
-}
-
-// The search as the main window runs it, each title read by name.
-std::size_t search(Database& db)
-{
-    auto rs = db.OpenRecordset(store::SearchStatement("CUVANT1"));
-    std::size_t rows = 0;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        QString title = rs->Fields("capitol").Value.ToText();
-        benchmark::DoNotOptimize(title);
-        ++rows;
-    }
-    rs->Close();
-    return rows;
 }
 
 // Runs f on the server and on the file in the same loop, the order swapped every
@@ -137,7 +91,8 @@ void SearchServerAgainstFile(benchmark::State& state)
     alternate(
         state,
         [&](bool server) {
-            return timed([&] { right = search(server ? *stores->server : *stores->file) == 30 && right; });
+            return timed(
+                [&] { right = test::SearchLargeStore(server ? *stores->server : *stores->file) == 30 && right; });
         },
         onServer, onFile);
     if (!right)
@@ -241,7 +196,7 @@ int main(int argc, char** argv)
         std::printf("SKIP: no PostgreSQL server for the benchmark: %s\n", qPrintable(why));
         return 0;
     }
-    makeFileStore(s.file_path());
+    test::MakeLargeStore(s.file_path());
     const QString uri = s.cluster->uri(s.cluster->freshDatabase());
     if (runTool(s.fileDir.path(), {"copy", "Dictionar.mdb", uri}) < 0)
         return 1;

@@ -21,7 +21,6 @@
 #include <functional>
 #include <random>
 
-
 using namespace tarvix::tool;
 
 namespace {
