@@ -19,6 +19,7 @@ private slots:
     void shareMovesTheStoreAndKeepsTheFile();
     void shareRefusesADatabaseWithTables();
     void shareStoppedHalfwayLeavesBothAsTheyWere();
+    void linksOfADeletedWordAreNamedNotCopied();
     void shareNeverOverwritesTheLocalCopy();
     void copyBothWaysGivesIdenticalRows();
     void linkWantsAStoreOnTheServer();
@@ -94,6 +95,27 @@ void ShareTest::shareRefusesADatabaseWithTables()
     QVERIFY2(r.err.contains("are deja tabele"), qPrintable(r.err));
     QCOMPARE(bytesOf(s.file()), bytes);
     QVERIFY(!QFile::exists(s.folder() + "/Dictionar.local.mdb"));
+}
+
+// A file whose word went with its rules off keeps that word's links; share and
+// copy refuse them with the command that mends the original, and write nothing.
+void ShareTest::linksOfADeletedWordAreNamedNotCopied()
+{
+    TempStore s(false);
+    QCOMPARE(tool(s.folder(), {"sample", "Dictionar.mdb"}).code, 0);
+    DBEngine().OpenDatabase(s.file())->ExecuteScript("PRAGMA foreign_keys = OFF; DELETE FROM tblDictionar WHERE "
+                                                     "ID_Cuvant = (SELECT min(ID_Cuvant) FROM tblLegatura)");
+    const QByteArray bytes = bytesOf(s.file());
+    const QString db = cluster_->freshDatabase();
+    for (const QStringList& args : {QStringList{"share", "Dictionar.mdb", cluster_->uri(db)},
+                                    QStringList{"copy", "Dictionar.mdb", "Copie.mdb"}}) {
+        const Run r = tool(s.folder(), args);
+        QCOMPARE(r.code, 4);
+        QVERIFY2(r.err.contains("nu mai există") && r.err.contains("tarvix-db check --repair"), qPrintable(r.err));
+    }
+    QCOMPARE(bytesOf(s.file()), bytes);
+    QVERIFY(!QFile::exists(s.folder() + "/Copie.mdb"));
+    QCOMPARE(cluster_->value(db, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QString("0"));
 }
 
 // A text the server cannot hold (a NUL character) stops the copy after the words went over.

@@ -94,8 +94,18 @@ void StoreCopy::WriteInto(Database& to) const
                                         latin(store::kChapters.text) + QStringLiteral("_Fold")};
     to.BulkInsert(latin(store::kWords.table), words, words_);
     to.BulkInsert(latin(store::kChapters.table), chapters, chapters_);
-    to.BulkInsert(latin(store::kLinks), {latin(store::kWords.key), latin(store::kChapters.key)}, links_);
-    store::AddLinkRulesIn(to);
+    try {
+        to.BulkInsert(latin(store::kLinks), {latin(store::kWords.key), latin(store::kChapters.key)}, links_);
+        store::AddLinkRulesIn(to);
+    } catch (const EngineError& e) {
+        // A file keeps the links of a word deleted while its rules were off; a copy cannot.
+        if (e.Number() != err::RelatedRowRequired)
+            throw;
+        throw Failure{exitcode::Refused,
+                      QStringLiteral("Originalul are legături la cuvinte sau capitole care nu mai există, iar copia "
+                                     "nu le poate păstra; nu a fost scris nimic. Comanda „tarvix-db check --repair” "
+                                     "pe original le arată și le șterge.")};
+    }
     setKeysGiven(to, latin(store::kWords.table), latin(store::kWords.key), wordsGiven_);
     setKeysGiven(to, latin(store::kChapters.table), latin(store::kChapters.key), chaptersGiven_);
     setKeysGiven(to, latin(store::kLinks), QStringLiteral("rowid"), Links());
