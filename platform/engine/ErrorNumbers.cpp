@@ -61,6 +61,9 @@ struct ServerText {
     const char* text;
 };
 
+const char* const kLostText = "Legătura cu baza de date %1 s-a pierdut; ce nu fusese salvat nu a fost scris (%2). "
+                              "Programul reface legătura la următoarea încercare.";
+
 const ServerText kServerTexts[] = {
     {"23505", err::Duplicate, kDuplicateText},
     {"23503", err::RelatedRowRequired, kRelatedText},
@@ -74,8 +77,8 @@ const ServerText kServerTexts[] = {
     {"40P01", err::Locked, "Baza de date %1 este ocupată de alt calculator; încercați din nou peste câteva clipe."},
     {"55P03", err::Locked, "Baza de date %1 este ocupată de alt calculator; încercați din nou peste câteva clipe."},
     {"53100", err::DiskFull, "Nu mai este loc pe discul serverului %1: modificarea nu a fost făcută."},
-    {"08", err::ConnectionLost, "Legătura cu serverul %1 s-a pierdut; ce nu fusese salvat nu a fost scris (%2)."},
-    {"57", err::ConnectionLost, "Legătura cu serverul %1 s-a pierdut; ce nu fusese salvat nu a fost scris (%2)."},
+    {"08", err::ConnectionLost, kLostText},
+    {"57", err::ConnectionLost, kLostText},
 };
 
 // pattern with %1 and %2 put in, in one pass, so a name or a detail holding "%2" stays as it is.

@@ -45,46 +45,71 @@ void PgCloser::operator()(PGconn* conn) const noexcept
 }
 
 PgConnection::PgConnection(const QString& linkPath, const QString& uri, bool readOnly)
-    : server_(ServerLink(uri).Describe())
+    : server_(ServerLink(uri).Describe()), uri_(uri), readOnly_(readOnly)
 {
     path = linkPath;
-    connect(uri);
+    conn_.reset(connect(uri));
+    setUpSession();
+}
+
+// A connection lost between two changes is made again at the next one, so a
+// server restarted or a network come back needs no new start of the program.
+// Never inside a transaction: what it had done is gone with the old session.
+void PgConnection::revive()
+{
+    std::unique_ptr<PGconn, PgCloser> fresh;
+    try {
+        fresh.reset(connect(uri_));
+    } catch (const EngineError& e) {
+        throw EngineError(err::ConnectionLost,
+                          QStringLiteral("Legătura cu baza de date %1 s-a pierdut și încă nu a putut fi refăcută; ce "
+                                         "nu fusese salvat nu a fost scris. Încercați din nou peste câteva clipe. (%2)")
+                              .arg(server_, e.Text()));
+    }
+    clearStatements();
+    conn_ = std::move(fresh);
+    ++epoch_;
+    setUpSession();
+}
+
+void PgConnection::setUpSession()
+{
     exec("SET client_min_messages = warning");
     // A row another computer holds is waited for as long as a file's lock, then reported as busy.
     exec(QByteArray("SET lock_timeout = " + QByteArray::number(DBEngine::BusyTimeoutMs)).constData());
-    if (readOnly)
+    if (readOnly_)
         exec("SET default_transaction_read_only = on");
 }
 
-void PgConnection::connect(const QString& uri)
+PGconn* PgConnection::connect(const QString& uri)
 {
     const QByteArray utf8 = uri.toUtf8();
     auto& known = typedPasswords();
     std::optional<QByteArray> password;
     if (auto it = known.find(uri); it != known.end())
         password = it->second;
-    conn_.reset(connectOnce(utf8, password));
+    std::unique_ptr<PGconn, PgCloser> conn(connectOnce(utf8, password));
     // Neither ~/.pgpass, PGPASSFILE nor a service file had one: the program asks, if it can.
-    if (PQstatus(conn_.get()) != CONNECTION_OK && PQconnectionNeedsPassword(conn_.get()) && DBEngine::OnPassword) {
+    if (PQstatus(conn.get()) != CONNECTION_OK && PQconnectionNeedsPassword(conn.get()) && DBEngine::OnPassword) {
         if (const std::optional<QString> typed = DBEngine::OnPassword(server_)) {
             password = typed->toUtf8();
-            conn_.reset(connectOnce(utf8, password));
+            conn.reset(connectOnce(utf8, password));
         }
     }
-    if (PQstatus(conn_.get()) == CONNECTION_OK) {
+    if (PQstatus(conn.get()) == CONNECTION_OK) {
         if (password)
             known[uri] = *password;
-        return;
+        return conn.release();
     }
-    const bool needsPassword = PQconnectionNeedsPassword(conn_.get());
-    const QString detail = QString::fromUtf8(PQerrorMessage(conn_.get())).trimmed();
-    conn_.reset();
+    const bool needsPassword = PQconnectionNeedsPassword(conn.get());
+    const QString detail = QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();
     known.erase(uri);
     if (needsPassword)
-        throw EngineError(err::CannotOpen,
-                          QStringLiteral("Baza de date %1 nu poate fi deschisă: serverul cere o parolă și nu a primit-o. "
-                                         "Puneți-o în ~/.pgpass sau scrieți-o când programul o cere.")
-                              .arg(server_));
+        throw EngineError(
+            err::CannotOpen,
+            QStringLiteral("Baza de date %1 nu poate fi deschisă: serverul cere o parolă și nu a primit-o. "
+                           "Puneți-o în ~/.pgpass sau scrieți-o când programul o cere.")
+                .arg(server_));
     throw EngineError(err::CannotOpen,
                       QStringLiteral("Baza de date %1 nu poate fi deschisă (%2).").arg(server_, detail));
 }
@@ -92,6 +117,8 @@ void PgConnection::connect(const QString& uri)
 PGconn* PgConnection::handle() const
 {
     ensureOpen();
+    if (PQstatus(conn_.get()) == CONNECTION_BAD && !inTransaction_)
+        const_cast<PgConnection*>(this)->revive();
     return conn_.get();
 }
 
@@ -129,15 +156,18 @@ bool PgConnection::autocommit() const
 void PgConnection::begin()
 {
     exec("BEGIN");
+    inTransaction_ = true;
 }
 
 void PgConnection::commit()
 {
     exec("COMMIT");
+    inTransaction_ = false;
 }
 
 void PgConnection::rollback() noexcept
 {
+    inTransaction_ = false;
     if (conn_ && PQtransactionStatus(conn_.get()) != PQTRANS_IDLE)
         PQclear(PQexec(conn_.get(), "ROLLBACK"));
 }
@@ -145,16 +175,24 @@ void PgConnection::rollback() noexcept
 // The server allows savepoints only inside a transaction: the outermost one is the transaction.
 void PgConnection::savepoint(const QByteArray& name, bool outermost)
 {
-    exec(outermost ? "BEGIN" : QByteArray("SAVEPOINT " + name).constData());
+    if (outermost)
+        begin();
+    else
+        exec(QByteArray("SAVEPOINT " + name).constData());
 }
 
 void PgConnection::release(const QByteArray& name, bool outermost)
 {
-    exec(outermost ? "COMMIT" : QByteArray("RELEASE SAVEPOINT " + name).constData());
+    if (outermost)
+        commit();
+    else
+        exec(QByteArray("RELEASE SAVEPOINT " + name).constData());
 }
 
 void PgConnection::undoSavepoint(const QByteArray& name, bool outermost) noexcept
 {
+    if (outermost)
+        inTransaction_ = false;
     if (!conn_ || PQtransactionStatus(conn_.get()) == PQTRANS_IDLE)
         return;
     const QByteArray undo =

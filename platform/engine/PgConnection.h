@@ -18,7 +18,12 @@ public:
     // (never the password) when it cannot. path is what FilePath reports.
     PgConnection(const QString& path, const QString& uri, bool readOnly);
 
+    // The live connection; one lost since the last change is made again first.
     PGconn* handle() const;
+    // The connection as it is, never made again (for cleaning up).
+    PGconn* current() const { return conn_.get(); }
+    // Counts the connections made again: a statement of an earlier count is prepared anew.
+    int epoch() const { return epoch_; }
     // Raises the engine error for a failed result (cleared here) or a lost connection.
     // Statements go before the connection they were prepared on.
     ~PgConnection() override { clearStatements(); }
@@ -51,9 +56,16 @@ protected:
     void closeStore() noexcept override { conn_.reset(); }
 
 private:
-    void connect(const QString& uri);
+    // A new connection to uri, or CannotOpen naming the server.
+    PGconn* connect(const QString& uri);
+    void setUpSession();
+    void revive();
     std::unique_ptr<PGconn, PgCloser> conn_;
     QString server_;
+    QString uri_;
+    bool readOnly_ = false;
+    bool inTransaction_ = false;
+    int epoch_ = 0;
     std::int64_t changes_ = 0;
     int statements_ = 0;
 };

@@ -49,29 +49,38 @@ QByteArray PgStatement::ServerText(const QString& sql)
 }
 
 PgStatement::PgStatement(PgConnection& conn, const QString& sql)
-    : conn_(conn), name_("tarvix_" + QByteArray::number(conn.nextStatementNumber()))
+    : conn_(conn), name_("tarvix_" + QByteArray::number(conn.nextStatementNumber())), text_(ServerText(sql))
 {
-    PGresult* r = PQprepare(conn_.handle(), name_.constData(), ServerText(sql).constData(), 0, nullptr);
+    prepare();
+    values_.resize(static_cast<std::size_t>(paramCount_));
+    isNull_.assign(static_cast<std::size_t>(paramCount_), true);
+}
+
+void PgStatement::prepare()
+{
+    PGconn* c = conn_.handle();
+    epoch_ = conn_.epoch();
+    types_.clear();
+    PGresult* r = PQprepare(c, name_.constData(), text_.constData(), 0, nullptr);
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         conn_.fail(r);
     PQclear(r);
-    r = PQdescribePrepared(conn_.handle(), name_.constData());
+    r = PQdescribePrepared(c, name_.constData());
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         conn_.fail(r);
     paramCount_ = PQnparams(r);
-    for (int c = 0; c < PQnfields(r); ++c)
-        types_.push_back(typeOf(PQftype(r, c)));
+    for (int i = 0; i < PQnfields(r); ++i)
+        types_.push_back(typeOf(PQftype(r, i)));
     PQclear(r);
-    values_.resize(static_cast<std::size_t>(paramCount_));
-    isNull_.assign(static_cast<std::size_t>(paramCount_), true);
 }
 
 PgStatement::~PgStatement()
 {
     PQclear(result_);
-    // The server forgets the statement; a connection already closed forgot it with the session.
-    if (conn_.isOpen() && PQtransactionStatus(conn_.handle()) == PQTRANS_IDLE)
-        PQclear(PQexec(conn_.handle(), ("DEALLOCATE " + name_).constData()));
+    // The server forgets the statement; a session closed, lost or made again forgot it already.
+    PGconn* c = conn_.current();
+    if (c && epoch_ == conn_.epoch() && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
+        PQclear(PQexec(c, ("DEALLOCATE " + name_).constData()));
 }
 
 void PgStatement::reset() noexcept
@@ -103,6 +112,9 @@ void PgStatement::execute()
     std::vector<const char*> values(static_cast<std::size_t>(paramCount_));
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = isNull_[i] ? nullptr : values_[i].constData();
+    conn_.handle();
+    if (epoch_ != conn_.epoch())
+        prepare();
     result_ = PQexecPrepared(conn_.handle(), name_.constData(), paramCount_, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result_);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {

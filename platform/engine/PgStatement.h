@@ -32,9 +32,13 @@ public:
     static QByteArray ServerText(const QString& sql);
 
 private:
+    // On the server, anew after the connection was made again.
+    void prepare();
     void execute();
     PgConnection& conn_;
     QByteArray name_;
+    QByteArray text_;
+    int epoch_ = 0;
     int paramCount_ = 0;
     std::vector<QByteArray> values_;
     std::vector<bool> isNull_;

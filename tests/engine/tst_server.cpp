@@ -164,17 +164,32 @@ void ServerTest::serverStoppedUnderARunningProgram()
     TempStore s;
     s.addWord("UNU");
     auto db = DBEngine().OpenDatabase("Dictionar.mdb");
+    const QString count = "SELECT count(*) FROM tblDictionar";
+    QCOMPARE(db->QueryValue(count).ToInt64(), 1);
     auto rs = db->OpenRecordset("tblDictionar", dbOpenDynaset);
     rs->AddNew();
     rs->Collect("Cuvant") = "DOI";
     QVERIFY(cluster_->stop());
     QString text;
-    const int number = errorOf([&] { rs->Update(); }, &text);
-    QVERIFY(cluster_->start());
-    QCOMPARE(number, err::ConnectionLost);
+    QCOMPARE(errorOf([&] { rs->Update(); }, &text), err::ConnectionLost);
     QVERIFY2(text.contains("s-a pierdut"), qPrintable(text));
+    // While the server is down, each try says so again and writes nothing.
+    QCOMPARE(errorOf([&] { rs->Update(); }, &text), err::ConnectionLost);
+    QVERIFY2(text.contains("nu a putut fi refăcută"), qPrintable(text));
+    QVERIFY(cluster_->start());
     s.other().Close();
-    QCOMPARE(DBEngine().OpenDatabase("Dictionar.mdb")->QueryValue("SELECT count(*) FROM tblDictionar").ToInt64(), 1);
+    QCOMPARE(DBEngine().OpenDatabase("Dictionar.mdb")->QueryValue(count).ToInt64(), 1);
+    // Once it is back, the same program goes on: the pending row is saved once, and
+    // a statement prepared before the loss is prepared again on the new connection.
+    QCOMPARE(db->QueryValue(count).ToInt64(), 1);
+    rs->Update();
+    QCOMPARE(db->QueryValue(count).ToInt64(), 2);
+    QCOMPARE(DBEngine()
+                 .OpenDatabase("Dictionar.mdb")
+                 ->QueryValue("SELECT count(*) FROM tblDictionar WHERE Cuvant = "
+                              "'DOI'")
+                 .ToInt64(),
+             1);
 }
 
 void ServerTest::badLinkFiles_data()
