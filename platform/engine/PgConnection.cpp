@@ -37,6 +37,13 @@ PGconn* connectOnce(const QByteArray& uri, const std::optional<QByteArray>& pass
     return PQconnectdbParams(keys.data(), values.data(), 1);
 }
 
+// libpq's own words on a connection, first line only: the rest is advice for
+// a programmer, indented for a terminal.
+QString errorOf(const PGconn* conn)
+{
+    return QString::fromUtf8(PQerrorMessage(conn)).trimmed().section(QLatin1Char('\n'), 0, 0).simplified();
+}
+
 }  // namespace
 
 void PgCloser::operator()(PGconn* conn) const noexcept
@@ -102,7 +109,7 @@ PGconn* PgConnection::connect(const QString& uri)
         return conn.release();
     }
     const bool needsPassword = PQconnectionNeedsPassword(conn.get());
-    const QString detail = QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();
+    const QString detail = errorOf(conn.get());
     known.erase(uri);
     if (needsPassword)
         throw EngineError(
@@ -117,7 +124,15 @@ PGconn* PgConnection::connect(const QString& uri)
 PGconn* PgConnection::handle() const
 {
     ensureOpen();
-    if (PQstatus(conn_.get()) == CONNECTION_BAD && !inTransaction_)
+    PGconn* c = conn_.get();
+    // Between two changes, what the server said meanwhile is read first: a server
+    // restarted since has closed the connection, and a new one is made before
+    // anything is sent, rather than the user's next action failing.
+    // Two reads: a server that closed sent its last words, then the end of the connection.
+    if (!inTransaction_ && PQtransactionStatus(c) == PQTRANS_IDLE)
+        for (int read = 0; read < 2 && PQconsumeInput(c); ++read) {
+        }
+    if (PQstatus(c) == CONNECTION_BAD && !inTransaction_)
         const_cast<PgConnection*>(this)->revive();
     return conn_.get();
 }
@@ -128,9 +143,9 @@ void PgConnection::fail(PGresult* result) const
     QString detail = result ? QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY)) : QString();
     PQclear(result);
     if (conn_ && PQstatus(conn_.get()) == CONNECTION_BAD)
-        RaiseServerError("08006", QString::fromUtf8(PQerrorMessage(conn_.get())).trimmed(), server_);
+        RaiseServerError("08006", errorOf(conn_.get()), server_);
     if (detail.isEmpty() && conn_)
-        detail = QString::fromUtf8(PQerrorMessage(conn_.get())).trimmed();
+        detail = errorOf(conn_.get());
     RaiseServerError(state.constData(), detail, server_);
 }
 

@@ -112,10 +112,11 @@ void PgStatement::execute()
     std::vector<const char*> values(static_cast<std::size_t>(paramCount_));
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = isNull_[i] ? nullptr : values_[i].constData();
+    // The connection is looked at once: made again there, the statement is prepared on the new one.
     conn_.handle();
     if (epoch_ != conn_.epoch())
         prepare();
-    result_ = PQexecPrepared(conn_.handle(), name_.constData(), paramCount_, values.data(), nullptr, nullptr, 0);
+    result_ = PQexecPrepared(conn_.current(), name_.constData(), paramCount_, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result_);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         PGresult* failed = result_;

@@ -184,6 +184,10 @@ void ServerTest::serverStoppedUnderARunningProgram()
     QCOMPARE(db->QueryValue(count).ToInt64(), 1);
     rs->Update();
     QCOMPARE(db->QueryValue(count).ToInt64(), 2);
+    // A server restarted between two actions is not even noticed.
+    QVERIFY(cluster_->stop());
+    QVERIFY(cluster_->start());
+    QVERIFY2(errorOf([&] { QCOMPARE(db->QueryValue(count).ToInt64(), 2); }, &text) == 0, qPrintable(text));
     QCOMPARE(DBEngine()
                  .OpenDatabase("Dictionar.mdb")
                  ->QueryValue("SELECT count(*) FROM tblDictionar WHERE Cuvant = "
