@@ -56,6 +56,15 @@ PgConnection::PgConnection(const QString& linkPath, const QString& uri, bool rea
 {
     path = linkPath;
     conn_.reset(connect(uri));
+    // Another encoding loses ș and ț (or counts bytes as letters); the server says which at once.
+    const QString encoding = QString::fromUtf8(PQparameterStatus(conn_.get(), "server_encoding"));
+    if (encoding != QLatin1String("UTF8"))
+        throw EngineError(err::CannotOpen,
+                          QStringLiteral("Baza de date %1 ține textele în codificarea %2, nu în UTF8: literele "
+                                         "românești nu ar fi păstrate sau numărate corect. Tarvix lucrează doar cu o "
+                                         "bază de date UTF8 (de exemplu „createdb --encoding=UTF8 "
+                                         "--template=template0 NUME”).")
+                              .arg(server_, encoding));
     setUpSession();
 }
 

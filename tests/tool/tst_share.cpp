@@ -18,6 +18,7 @@ private slots:
     void initTestCase();
     void shareMovesTheStoreAndKeepsTheFile();
     void shareRefusesADatabaseWithTables();
+    void shareWantsAUnicodeDatabase();
     void shareStoppedHalfwayLeavesBothAsTheyWere();
     void linksOfADeletedWordAreNamedNotCopied();
     void shareNeverOverwritesTheLocalCopy();
@@ -116,6 +117,21 @@ void ShareTest::linksOfADeletedWordAreNamedNotCopied()
     QCOMPARE(bytesOf(s.file()), bytes);
     QVERIFY(!QFile::exists(s.folder() + "/Copie.mdb"));
     QCOMPARE(cluster_->value(db, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QString("0"));
+}
+
+// A database in LATIN2 has no ș or ț with a comma: refused before anything is written.
+void ShareTest::shareWantsAUnicodeDatabase()
+{
+    TempStore s;
+    s.addWord("ȘTIINȚĂ");
+    QVERIFY(cluster_->sql("postgres", "CREATE DATABASE latin2 ENCODING 'LATIN2' LC_COLLATE 'C' LC_CTYPE 'C' "
+                                      "TEMPLATE template0"));
+    const QByteArray bytes = bytesOf(s.file());
+    const Run r = tool(s.folder(), {"share", "Dictionar.mdb", cluster_->uri("latin2")});
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.err.contains("codificarea LATIN2, nu în UTF8"), qPrintable(r.err));
+    QCOMPARE(bytesOf(s.file()), bytes);
+    QCOMPARE(cluster_->value("latin2", "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QString("0"));
 }
 
 // A text the server cannot hold (a NUL character) stops the copy after the words went over.
