@@ -73,15 +73,7 @@ PgConnection::PgConnection(const QString& linkPath, const QString& uri, bool rea
 // Never inside a transaction: what it had done is gone with the old session.
 void PgConnection::revive()
 {
-    std::unique_ptr<PGconn, PgCloser> fresh;
-    try {
-        fresh.reset(connect(uri_));
-    } catch (const EngineError& e) {
-        throw EngineError(err::ConnectionLost,
-                          QStringLiteral("Legătura cu baza de date %1 s-a pierdut și încă nu a putut fi refăcută; ce "
-                                         "nu fusese salvat nu a fost scris. Încercați din nou peste câteva clipe. (%2)")
-                              .arg(server_, e.Text()));
-    }
+    std::unique_ptr<PGconn, PgCloser> fresh(connect(uri_, true));
     clearStatements();
     conn_ = std::move(fresh);
     ++epoch_;
@@ -97,7 +89,7 @@ void PgConnection::setUpSession()
         exec("SET default_transaction_read_only = on");
 }
 
-PGconn* PgConnection::connect(const QString& uri)
+PGconn* PgConnection::connect(const QString& uri, bool again)
 {
     const QByteArray utf8 = uri.toUtf8();
     auto& known = typedPasswords();
@@ -120,6 +112,11 @@ PGconn* PgConnection::connect(const QString& uri)
     const bool needsPassword = PQconnectionNeedsPassword(conn.get());
     const QString detail = errorOf(conn.get());
     known.erase(uri);
+    if (again)
+        throw EngineError(err::ConnectionLost,
+                          QStringLiteral("Legătura cu baza de date %1 s-a pierdut și încă nu a putut fi refăcută (%2); "
+                                         "ce nu fusese salvat nu a fost scris. Încercați din nou peste câteva clipe.")
+                              .arg(server_, needsPassword ? QStringLiteral("serverul cere o parolă") : detail));
     if (needsPassword)
         throw EngineError(
             err::CannotOpen,

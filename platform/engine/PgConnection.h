@@ -56,8 +56,8 @@ protected:
     void closeStore() noexcept override { conn_.reset(); }
 
 private:
-    // A new connection to uri, or CannotOpen naming the server.
-    PGconn* connect(const QString& uri);
+    // A new connection to uri, or CannotOpen naming the server (ConnectionLost when made again).
+    PGconn* connect(const QString& uri, bool again = false);
     void setUpSession();
     void revive();
     std::unique_ptr<PGconn, PgCloser> conn_;
