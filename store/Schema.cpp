@@ -53,12 +53,10 @@ CREATE TABLE tblLegatura (
 )sql";
 // A server checks a reference added over rows already there in one join, where
 // each row copied in would cost two lookups of its own.
-const char* const kServerLinkRules = R"sql(
+const char* const kServerReferences = R"sql(
 ALTER TABLE tblLegatura
     ADD FOREIGN KEY (ID_Cuvant) REFERENCES tblDictionar (ID_Cuvant) ON DELETE CASCADE,
     ADD FOREIGN KEY (ID_Capitol) REFERENCES tblCapitol (ID_Capitol) ON DELETE CASCADE;
-CREATE INDEX idxLegaturaCuvant ON tblLegatura (ID_Cuvant, ID_Capitol);
-CREATE INDEX idxLegaturaCapitol ON tblLegatura (ID_Capitol);
 )sql";
 
 struct Required {
@@ -102,7 +100,9 @@ void CreateTablesIn(Database& db)
 
 void AddLinkRulesIn(Database& db)
 {
-    db.ExecuteScript(QString::fromUtf8(db.OnServer() ? kServerLinkRules : kLinkRules));
+    if (db.OnServer())
+        db.ExecuteScript(QString::fromUtf8(kServerReferences));
+    db.ExecuteScript(QString::fromUtf8(kLinkRules));
 }
 
 QStringList RequiredFields(const QString& table)

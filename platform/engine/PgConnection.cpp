@@ -130,16 +130,17 @@ PGconn* PgConnection::connect(const QString& uri, bool again)
 PGconn* PgConnection::handle() const
 {
     ensureOpen();
-    PGconn* c = conn_.get();
     // Between two changes, what the server said meanwhile is read first: a server
     // restarted since has closed the connection, and a new one is made before
     // anything is sent, rather than the user's next action failing.
-    // Two reads: a server that closed sent its last words, then the end of the connection.
-    if (!inTransaction_ && PQtransactionStatus(c) == PQTRANS_IDLE)
-        for (int read = 0; read < 2 && PQconsumeInput(c); ++read) {
-        }
-    if (PQstatus(c) == CONNECTION_BAD && !inTransaction_)
-        const_cast<PgConnection*>(this)->revive();
+    if (!inTransaction_) {
+        PGconn* c = conn_.get();
+        // Two reads: a server that closed sent its last words, then the end of the connection.
+        if (PQtransactionStatus(c) == PQTRANS_IDLE && PQconsumeInput(c))
+            PQconsumeInput(c);
+        if (PQstatus(c) == CONNECTION_BAD)
+            const_cast<PgConnection*>(this)->revive();
+    }
     return conn_.get();
 }
 

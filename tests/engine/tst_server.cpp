@@ -187,7 +187,9 @@ void ServerTest::serverStoppedUnderARunningProgram()
     // A server restarted between two actions is not even noticed.
     QVERIFY(cluster_->stop());
     QVERIFY(cluster_->start());
-    QVERIFY2(errorOf([&] { QCOMPARE(db->QueryValue(count).ToInt64(), 2); }, &text) == 0, qPrintable(text));
+    std::int64_t rows = 0;
+    QVERIFY2(errorOf([&] { rows = db->QueryValue(count).ToInt64(); }, &text) == 0, qPrintable(text));
+    QCOMPARE(rows, 2);
     QCOMPARE(DBEngine()
                  .OpenDatabase("Dictionar.mdb")
                  ->QueryValue("SELECT count(*) FROM tblDictionar WHERE Cuvant = "
